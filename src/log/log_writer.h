@@ -1,0 +1,32 @@
+// The writer of the log file: one open stream, one flushed line per call.
+#ifndef HVPREREQ_LOG_LOG_WRITER_H_
+#define HVPREREQ_LOG_LOG_WRITER_H_
+
+#include <fstream>
+#include <string>
+
+inline const std::string kInfoLevel = "INFO";
+inline const std::string kErrorLevel = "ERROR";
+
+class LogWriter {
+ public:
+  // Opens the file at `log_path` for appending (creating it, but not its folder) and, when
+  // that succeeds, keeps the path and writes the opening banner. When it fails the writer
+  // keeps no path and drops every line.
+  explicit LogWriter(const std::string& log_path);
+
+  // Writes "timestamp thread [ level ] message" and a line feed, and flushes it. Opens the
+  // file again first when it is closed. Empty text writes nothing; a line that cannot be
+  // written is dropped without a trace.
+  void WriteLine(const std::string& level, const std::string& message);
+
+  // Writes the closing banner when the file is open, closes it and forgets the path, so
+  // that no later line reaches the file.
+  void Close();
+
+ private:
+  std::ofstream stream_;
+  std::string log_path_;
+};
+
+#endif  // HVPREREQ_LOG_LOG_WRITER_H_

@@ -1,0 +1,380 @@
+#include "platform/host/fake_system.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+namespace fake {
+namespace {
+
+std::string Lowered(const std::string& text) {
+  std::string lowered = text;
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
+std::string Hex(DWORD value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
+  return text;
+}
+
+struct RegistryValue {
+  DWORD type;
+  std::vector<BYTE> data;
+};
+using RegistryKey = std::map<std::string, RegistryValue>;  // by lowered value name
+using RegistryKeyId = std::pair<RegistryView, std::string>;  // view and lowered path
+
+// What a handle handed out by the fake stands for.
+struct HandleTarget {
+  enum class Kind { kSnapshot, kProcess, kRegistryKey } kind;
+  std::vector<Process> snapshot;  // kSnapshot: the processes running when it was taken
+  size_t cursor = 0;              // kSnapshot: the entry Process32Next reads next
+  DWORD process_id = 0;           // kProcess
+  DWORD access = 0;               // kProcess
+  RegistryKeyId key;              // kRegistryKey
+};
+
+struct Failure {
+  int call_number;  // 0: every call
+  DWORD error;
+};
+
+struct State {
+  System system;
+  std::map<RegistryKeyId, RegistryKey> registry;
+  std::map<std::uintptr_t, HandleTarget> handles;
+  std::uintptr_t next_handle = 0x100;
+  DWORD next_process_id = 1000;
+  DWORD last_error = ERROR_SUCCESS;
+  std::map<Api, std::vector<std::string>> calls;
+  std::map<Api, std::vector<Failure>> failures;
+};
+
+std::unique_ptr<State>& StatePointer() {
+  static std::unique_ptr<State> state = std::make_unique<State>();
+  return state;
+}
+
+State& S() { return *StatePointer(); }
+
+// Records a call of `api` and tells whether it is to fail, and with which error.
+bool RecordCall(Api api, const std::string& arguments, DWORD* error) {
+  std::vector<std::string>& calls = S().calls[api];
+  calls.push_back(arguments);
+  const int number = static_cast<int>(calls.size());
+  for (const Failure& failure : S().failures[api]) {
+    if (failure.call_number == 0 || failure.call_number == number) {
+      *error = failure.error;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::uintptr_t AddHandle(HandleTarget target) {
+  const std::uintptr_t handle = S().next_handle;
+  S().next_handle += 4;
+  S().handles.emplace(handle, std::move(target));
+  return handle;
+}
+
+HandleTarget* FindHandle(const void* handle, HandleTarget::Kind kind) {
+  auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == S().handles.end() || it->second.kind != kind) return nullptr;
+  return &it->second;
+}
+
+std::string Describe(const void* handle) {
+  auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == S().handles.end()) return "unknown handle";
+  const HandleTarget& target = it->second;
+  switch (target.kind) {
+    case HandleTarget::Kind::kSnapshot:
+      return "snapshot";
+    case HandleTarget::Kind::kProcess:
+      return "process " + std::to_string(target.process_id);
+    case HandleTarget::Kind::kRegistryKey:
+      return target.key.second;
+  }
+  return "";
+}
+
+BOOL FailWith(DWORD error) {
+  S().last_error = error;
+  return FALSE;
+}
+
+// Copies the snapshot's current entry into `entry` and advances, as Process32First/Next do.
+BOOL ReadSnapshotEntry(Api api, HANDLE snapshot, PROCESSENTRY32* entry, bool first) {
+  DWORD error = ERROR_SUCCESS;
+  if (RecordCall(api, "dwSize=" + std::to_string(entry->dwSize), &error)) return FailWith(error);
+  HandleTarget* target = FindHandle(snapshot, HandleTarget::Kind::kSnapshot);
+  if (target == nullptr) return FailWith(ERROR_INVALID_HANDLE);
+  if (entry->dwSize != sizeof(PROCESSENTRY32)) return FailWith(ERROR_BAD_LENGTH);
+  if (first) target->cursor = 0;
+  if (target->cursor >= target->snapshot.size()) return FailWith(ERROR_NO_MORE_FILES);
+  const Process& process = target->snapshot[target->cursor++];
+  std::memset(entry, 0, sizeof *entry);
+  entry->dwSize = sizeof *entry;
+  entry->th32ProcessID = process.id;
+  const size_t length = std::min(process.image_name.size(), sizeof entry->szExeFile - 1);
+  std::memcpy(entry->szExeFile, process.image_name.data(), length);
+  return TRUE;
+}
+
+}  // namespace
+
+DWORD System::AddProcess(const std::string& image_name, DWORD open_error) {
+  const DWORD id = S().next_process_id;
+  S().next_process_id += 4;
+  processes.push_back(Process{id, image_name, open_error, true, 0});
+  return id;
+}
+
+void System::AddProcessWithId(DWORD id, const std::string& image_name) {
+  processes.push_back(Process{id, image_name, ERROR_SUCCESS, true, 0});
+}
+
+Process& System::process(DWORD id) {
+  for (Process& process : processes) {
+    if (process.id == id) return process;
+  }
+  throw std::out_of_range("no fake process with id " + std::to_string(id));
+}
+
+void System::SetValue(RegistryView view, const std::string& key, const std::string& name,
+                      DWORD type, const std::vector<BYTE>& data) {
+  S().registry[{view, Lowered(key)}][Lowered(name)] = RegistryValue{type, data};
+}
+
+void System::SetDword(RegistryView view, const std::string& key, const std::string& name,
+                      DWORD value) {
+  std::vector<BYTE> data(sizeof value);
+  std::memcpy(data.data(), &value, sizeof value);
+  SetValue(view, key, name, REG_DWORD, data);
+}
+
+void System::SetString(RegistryView view, const std::string& key, const std::string& name,
+                       const std::string& text) {
+  std::vector<BYTE> data(text.begin(), text.end());
+  data.push_back(0);
+  SetValue(view, key, name, REG_SZ, data);
+}
+
+void System::AddKey(RegistryView view, const std::string& key) {
+  S().registry[{view, Lowered(key)}];
+}
+
+void System::Fail(Api api, DWORD error) { S().failures[api].push_back(Failure{0, error}); }
+
+void System::FailCall(Api api, int call_number, DWORD error) {
+  const int made = static_cast<int>(S().calls[api].size());
+  S().failures[api].push_back(Failure{made + call_number, error});
+}
+
+std::vector<std::string> System::Calls(Api api) const {
+  auto it = S().calls.find(api);
+  return it == S().calls.end() ? std::vector<std::string>() : it->second;
+}
+
+int System::OpenHandleCount() const { return static_cast<int>(S().handles.size()); }
+
+System& TheSystem() { return S().system; }
+
+void Reset() { StatePointer() = std::make_unique<State>(); }
+
+std::string HostPath(const std::string& windows_path) {
+  std::string path = windows_path;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace fake
+
+using fake::Api;
+using fake::HandleTarget;
+using fake::S;
+
+DWORD GetLastError() { return S().last_error; }
+
+void SetLastError(DWORD error) { S().last_error = error; }
+
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kCreateToolhelp32Snapshot,
+                       "flags=" + std::to_string(flags) + " pid=" + std::to_string(process_id),
+                       &error)) {
+    fake::FailWith(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (flags != TH32CS_SNAPPROCESS) {
+    fake::FailWith(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  HandleTarget target{HandleTarget::Kind::kSnapshot, {}, 0, 0, 0, {}};
+  for (const fake::Process& process : S().system.processes) {
+    if (process.running) target.snapshot.push_back(process);
+  }
+  return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+}
+
+BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
+  return fake::ReadSnapshotEntry(Api::kProcess32First, snapshot, entry, true);
+}
+
+BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
+  return fake::ReadSnapshotEntry(Api::kProcess32Next, snapshot, entry, false);
+}
+
+DWORD GetCurrentProcessId() { return S().system.current_process_id; }
+
+HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kOpenProcess,
+                       "access=" + fake::Hex(desired_access) +
+                           " inherit=" + std::to_string(inherit_handle) +
+                           " pid=" + std::to_string(process_id),
+                       &error)) {
+    fake::FailWith(error);
+    return nullptr;
+  }
+  for (const fake::Process& process : S().system.processes) {
+    if (process.id != process_id || !process.running) continue;
+    if (process.open_error != ERROR_SUCCESS) {
+      fake::FailWith(process.open_error);
+      return nullptr;
+    }
+    HandleTarget target{HandleTarget::Kind::kProcess, {}, 0, process_id, desired_access, {}};
+    return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+  }
+  fake::FailWith(ERROR_INVALID_PARAMETER);  // what the system answers for an ended process
+  return nullptr;
+}
+
+BOOL TerminateProcess(HANDLE process, UINT exit_code) {
+  HandleTarget* target = fake::FindHandle(process, HandleTarget::Kind::kProcess);
+  const std::string subject =
+      target != nullptr ? "pid=" + std::to_string(target->process_id) : "unknown handle";
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kTerminateProcess,
+                       subject + " exit_code=" + std::to_string(exit_code), &error)) {
+    return fake::FailWith(error);
+  }
+  if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
+  if ((target->access & PROCESS_TERMINATE) == 0) return fake::FailWith(ERROR_ACCESS_DENIED);
+  fake::Process& ended = S().system.process(target->process_id);
+  ended.running = false;
+  ended.exit_code = exit_code;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  const std::string subject = fake::Describe(handle);
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kCloseHandle, subject, &error)) return fake::FailWith(error);
+  auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == S().handles.end() || it->second.kind == HandleTarget::Kind::kRegistryKey) {
+    return fake::FailWith(ERROR_INVALID_HANDLE);
+  }
+  S().handles.erase(it);
+  return TRUE;
+}
+
+LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKEY result) {
+  const std::string root = key == HKEY_LOCAL_MACHINE ? "HKLM" : "other";
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kRegOpenKeyExA,
+                       "root=" + root + " key=" + sub_key + " options=" +
+                           std::to_string(options) + " access=" + fake::Hex(desired),
+                       &error)) {
+    return static_cast<LONG>(error);
+  }
+  if (key != HKEY_LOCAL_MACHINE) return ERROR_INVALID_HANDLE;
+  const fake::RegistryView view = (desired & KEY_WOW64_64KEY) != 0 ? fake::RegistryView::k64
+                                                                     : fake::RegistryView::k32;
+  const fake::RegistryKeyId id{view, fake::Lowered(sub_key)};
+  if (S().registry.count(id) == 0) return ERROR_FILE_NOT_FOUND;
+  if (S().system.open_key_yields_no_handle) {
+    *result = nullptr;
+    return ERROR_SUCCESS;
+  }
+  HandleTarget target{HandleTarget::Kind::kRegistryKey, {}, 0, 0, 0, id};
+  *result = reinterpret_cast<HKEY>(fake::AddHandle(std::move(target)));
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
+                      LPBYTE data, LPDWORD data_size) {
+  const std::string size_text = data_size != nullptr ? std::to_string(*data_size) : "none";
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kRegQueryValueExA,
+                       "name=" + std::string(value_name) +
+                           (data != nullptr ? " data" : " no-data") + " size=" + size_text,
+                       &error)) {
+    return static_cast<LONG>(error);
+  }
+  HandleTarget* target = fake::FindHandle(key, HandleTarget::Kind::kRegistryKey);
+  if (target == nullptr) return ERROR_INVALID_HANDLE;
+  if (reserved != nullptr || (data != nullptr && data_size == nullptr)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  const fake::RegistryKey& values = S().registry[target->key];
+  auto it = values.find(fake::Lowered(value_name));
+  if (it == values.end()) return ERROR_FILE_NOT_FOUND;
+  const fake::RegistryValue& value = it->second;
+  if (type != nullptr) *type = value.type;
+  const DWORD size = static_cast<DWORD>(value.data.size());
+  if (data != nullptr) {
+    if (*data_size < size) {
+      *data_size = size;
+      return ERROR_MORE_DATA;
+    }
+    std::copy(value.data.begin(), value.data.end(), data);
+  }
+  if (data_size != nullptr) *data_size = size;
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+  HandleTarget* target = fake::FindHandle(key, HandleTarget::Kind::kRegistryKey);
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kRegCloseKey, fake::Describe(key), &error)) {
+    return static_cast<LONG>(error);
+  }
+  if (target == nullptr) return ERROR_INVALID_HANDLE;
+  S().handles.erase(reinterpret_cast<std::uintptr_t>(key));
+  return ERROR_SUCCESS;
+}
+
+ULONGLONG GetTickCount64() { return S().system.tick_count; }
+
+void Sleep(DWORD milliseconds) {
+  DWORD error = ERROR_SUCCESS;
+  fake::RecordCall(Api::kSleep, std::to_string(milliseconds), &error);
+  if (S().system.on_sleep) S().system.on_sleep(milliseconds);
+}
+
+void GetSystemTime(SYSTEMTIME* utc) { *utc = S().system.system_time; }
+
+// The fake's time zone maps every moment to the local time that the test set.
+BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME*,
+                                     SYSTEMTIME* local) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kSystemTimeToTzSpecificLocalTime,
+                       zone == nullptr ? "current zone" : "given zone", &error)) {
+    return fake::FailWith(error);
+  }
+  *local = S().system.local_time;
+  return TRUE;
+}
+
+DWORD GetCurrentThreadId() { return S().system.current_thread_id; }

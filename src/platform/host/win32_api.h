@@ -1,0 +1,113 @@
+// The part of the Win32 API that the handler uses, declared for the host build. Types and
+// layouts are those of the 32-bit target; the calls are answered by the fake system
+// (fake_system.h), which tests set up and inspect.
+#ifndef HVPREREQ_PLATFORM_HOST_WIN32_API_H_
+#define HVPREREQ_PLATFORM_HOST_WIN32_API_H_
+
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = std::uint32_t;
+using ULONGLONG = std::uint64_t;
+using CHAR = char;
+using HANDLE = void*;
+using REGSAM = DWORD;
+using LPCSTR = const char*;
+using LPBYTE = BYTE*;
+using LPDWORD = DWORD*;
+struct HKEY__;
+using HKEY = HKEY__*;
+using PHKEY = HKEY*;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+constexpr DWORD MAX_PATH = 260;
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+constexpr DWORD ERROR_BAD_LENGTH = 24;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_INVALID_DATATYPE = 1804;
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_QWORD = 11;
+
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
+constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
+
+constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
+constexpr DWORD PROCESS_TERMINATE = 0x1;
+
+inline HKEY const HKEY_LOCAL_MACHINE =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u));
+inline HANDLE const INVALID_HANDLE_VALUE =
+    reinterpret_cast<HANDLE>(~static_cast<std::uintptr_t>(0));
+
+struct PROCESSENTRY32 {
+  DWORD dwSize;
+  DWORD cntUsage;
+  DWORD th32ProcessID;
+  DWORD th32DefaultHeapID;  // pointer-sized on the 32-bit target
+  DWORD th32ModuleID;
+  DWORD cntThreads;
+  DWORD th32ParentProcessID;
+  LONG pcPriClassBase;
+  DWORD dwFlags;
+  CHAR szExeFile[MAX_PATH];
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+struct TIME_ZONE_INFORMATION;
+
+// Errors of the calling thread.
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Process list and process control.
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id);
+BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);
+BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry);
+DWORD GetCurrentProcessId();
+HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id);
+BOOL TerminateProcess(HANDLE process, UINT exit_code);
+BOOL CloseHandle(HANDLE handle);
+
+// Registry.
+LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKEY result);
+LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
+                      LPBYTE data, LPDWORD data_size);
+LONG RegCloseKey(HKEY key);
+
+// Clocks, threads and waiting.
+ULONGLONG GetTickCount64();
+void Sleep(DWORD milliseconds);
+void GetSystemTime(SYSTEMTIME* utc);
+BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME* utc,
+                                     SYSTEMTIME* local);
+DWORD GetCurrentThreadId();
+
+#endif  // HVPREREQ_PLATFORM_HOST_WIN32_API_H_

@@ -46,10 +46,15 @@ class HostTest : public ::testing::Test {
   void UseInstallDir(const std::string& dir) {
     system().SetString(View::k32, kAgentKey, "HVAgentInstallDir", dir);
     std::filesystem::create_directories(std::filesystem::path(dir) / "logs");
+    log_file_ = std::filesystem::path(dir) / "logs" / "hvprereqhandler.log";
   }
 
   // The lines of a file in the scratch folder, without their line feeds.
   static std::vector<std::string> ReadLines(const std::filesystem::path& file);
+
+  // The log lines in the install directory set by UseInstallDir, each as "LEVEL message",
+  // without the banners.
+  std::vector<std::string> LoggedMessages() const;
 
   static constexpr const char* kAgentKey = "SOFTWARE\\Vantorel\\Halvarion\\HVAgent";
   static constexpr const char* kPatchKey = "SOFTWARE\\Vantorel\\Halvarion\\HVAgent\\Patch";
@@ -59,6 +64,16 @@ class HostTest : public ::testing::Test {
  private:
   std::filesystem::path original_dir_;
   std::filesystem::path scratch_;
+  std::filesystem::path log_file_;
+};
+
+// A HostTest whose agent has an install directory with a logs folder.
+class LoggingTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    UseInstallDir("agent");
+  }
 };
 
 #endif  // HVPREREQ_TESTS_UNIT_HOST_TEST_H_

@@ -1,0 +1,200 @@
+#include "handler/handler_run.h"
+
+#include "host_test.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::string Running(const std::string& name) {
+  return "INFO operation : CheckIfExecutablesRunning; remarks : \"Executable " + name +
+         " is running\"; return_value : TRUE;";
+}
+const char kNothingRunning[] =
+    "INFO operation : Main; remarks : \"No running executables found\"; return_value : "
+    "ERROR_SUCCESS;";
+std::string Found(const std::string& joined) {
+  return "INFO operation : Main; running_executbles : \"" + joined +
+         "\"; remarks : \"Running executables found\";";
+}
+const char kAlwaysKill[] =
+    "INFO operation : CanKillRunningExecutables; remarks : \"Always kill apps is configured\"; "
+    "return_value : TRUE;";
+const char kStartupCycle[] =
+    "INFO operation : CanKillRunningExecutables; remarks : \"Startup cycle detected, allowing to "
+    "kill apps\"; return_value : TRUE;";
+const char kCannotKill[] =
+    "ERROR operation : Main; remarks : \"Running executables found, but cannot kill them\"; "
+    "return_value : ERROR_APPLICATION_IN_USE;";
+std::string FailedToKill(const std::string& name, int code) {
+  return "ERROR operation : KillRunningExecutables; remarks : \"Failed to kill process " + name +
+         "\"; return_value : " + std::to_string(code) + ";";
+}
+const char kKilledAll[] =
+    "INFO operation : KillRunningExecutables; remarks : \"All running executables killed "
+    "successfully\"; return_value : TRUE;";
+const char kNothingLeft[] =
+    "INFO operation : Main; remarks : \"All running executables killed successfully\"; "
+    "return_value : ERROR_SUCCESS;";
+std::string StillRunning(const std::string& joined) {
+  return "ERROR operation : Main; running_executables : \"" + joined +
+         "\"; remarks : \"Some executables are still running after kill attempt\"; "
+         "return_value : ERROR_APPLICATION_IN_USE;";
+}
+
+class HandlerRunTest : public LoggingTest {
+ protected:
+  int Run(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), "C:\\agent\\hvprereqhandler.exe");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    return Main(static_cast<int>(argv.size()), argv.data());
+  }
+  void AlwaysKill() { system().SetDword(View::k32, kPatchKey, "alwaysKillApps", 1); }
+};
+
+TEST_F(HandlerRunTest, NothingRunning) {
+  system().AddProcess("explorer.exe");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(LoggedMessages(), ElementsAre(kNothingRunning));
+  // One snapshot per built-in name, asked in the order of the list.
+  EXPECT_EQ(system().Calls(Api::kCreateToolhelp32Snapshot).size(), 17u);
+  EXPECT_THAT(system().Calls(Api::kSleep), IsEmpty());
+}
+
+TEST_F(HandlerRunTest, RunningButNotPermitted) {
+  const DWORD chrome = system().AddProcess("chrome.exe");
+  system().AddProcess("firefox.exe");
+  system().tick_count = 15 * 60000 + 1;
+  EXPECT_EQ(Run(), kExitApplicationInUse);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("chrome.exe"), Running("firefox.exe"),
+                          Found("chrome.exe, firefox.exe"), kCannotKill));
+  EXPECT_TRUE(system().process(chrome).running);
+  EXPECT_THAT(system().Calls(Api::kOpenProcess), IsEmpty());
+}
+
+TEST_F(HandlerRunTest, AlwaysKillEndsEverythingAfterOnePause) {
+  const DWORD chrome = system().AddProcess("chrome.exe");
+  const DWORD second_chrome = system().AddProcess("chrome.exe");
+  const DWORD teams = system().AddProcess("Teams.exe");
+  AlwaysKill();
+  system().tick_count = 48ull * 3600 * 1000;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("Teams.exe"), Running("chrome.exe"),
+                          Found("Teams.exe, chrome.exe"), kAlwaysKill, kKilledAll, kNothingLeft));
+  for (DWORD id : {chrome, second_chrome, teams}) {
+    EXPECT_FALSE(system().process(id).running);
+    EXPECT_EQ(system().process(id).exit_code, 1u);
+  }
+  EXPECT_THAT(system().Calls(Api::kSleep), ElementsAre("3000"));
+  // First pass 17, one per name killed, second pass 17.
+  EXPECT_EQ(system().Calls(Api::kCreateToolhelp32Snapshot).size(), 17u + 2u + 17u);
+  EXPECT_EQ(system().OpenHandleCount(), 0);
+}
+
+TEST_F(HandlerRunTest, StartupCyclePermits) {
+  system().AddProcess("msedge.exe");
+  system().tick_count = 2 * 60000;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(LoggedMessages(), ElementsAre(Running("msedge.exe"), Found("msedge.exe"),
+                                            kStartupCycle, kKilledAll, kNothingLeft));
+}
+
+TEST_F(HandlerRunTest, UpperCaseOptionReportsAndKillsBothNamesCapitalsFirst) {
+  const DWORD chrome = system().AddProcess("chrome.exe");
+  AlwaysKill();
+  EXPECT_EQ(Run({"-e", "CHROME.EXE"}), 0);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("CHROME.EXE"), Running("chrome.exe"),
+                          Found("CHROME.EXE, chrome.exe"), kAlwaysKill, kKilledAll, kNothingLeft));
+  EXPECT_FALSE(system().process(chrome).running);
+  // CHROME.EXE ends the process; chrome.exe then finds nothing, which is success.
+  EXPECT_EQ(system().Calls(Api::kTerminateProcess).size(), 1u);
+}
+
+TEST_F(HandlerRunTest, ProtectedNameStopsTheKillPassAndStaysRunning) {
+  system().AddProcess("svchost.exe");
+  const DWORD thunderbird = system().AddProcess("thunderbird.exe");
+  const DWORD chrome = system().AddProcess("chrome.exe");
+  AlwaysKill();
+  EXPECT_EQ(Run({"-e", "svchost.exe"}), kExitApplicationInUse);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("chrome.exe"), Running("svchost.exe"),
+                          Running("thunderbird.exe"),
+                          Found("chrome.exe, svchost.exe, thunderbird.exe"), kAlwaysKill,
+                          FailedToKill("svchost.exe", 5), Running("svchost.exe"),
+                          Running("thunderbird.exe"), StillRunning("svchost.exe, thunderbird.exe")));
+  EXPECT_FALSE(system().process(chrome).running);
+  EXPECT_TRUE(system().process(thunderbird).running);  // after the failure: not attempted
+}
+
+TEST_F(HandlerRunTest, FailedKillOfAProcessThatEndsByItself) {
+  const DWORD chrome = system().AddProcess("chrome.exe", ERROR_ACCESS_DENIED);
+  system().on_sleep = [this, chrome](DWORD) { system().process(chrome).running = false; };
+  AlwaysKill();
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
+                          FailedToKill("chrome.exe", 5), kNothingLeft));
+}
+
+TEST_F(HandlerRunTest, SecondLookReportsOnlyWhatItFinds) {
+  system().AddProcess("brave.exe");
+  system().AddProcess("opera.exe");
+  system().on_sleep = [this](DWORD) { system().AddProcess("opera.exe"); };  // restarted
+  AlwaysKill();
+  EXPECT_EQ(Run(), kExitApplicationInUse);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("brave.exe"), Running("opera.exe"),
+                          Found("brave.exe, opera.exe"), kAlwaysKill, kKilledAll,
+                          Running("opera.exe"), StillRunning("opera.exe")));
+}
+
+TEST_F(HandlerRunTest, SecondLookCoversTheWholeTargetList) {
+  system().AddProcess("brave.exe");
+  system().on_sleep = [this](DWORD) { system().AddProcess("vexo.exe"); };  // new meanwhile
+  AlwaysKill();
+  EXPECT_EQ(Run(), kExitApplicationInUse);
+  EXPECT_EQ(LoggedMessages().back(), StillRunning("vexo.exe"));
+}
+
+TEST_F(HandlerRunTest, UnreadableProcessListCountsAsNothingRunning) {
+  system().AddProcess("chrome.exe");
+  system().Fail(Api::kCreateToolhelp32Snapshot, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(LoggedMessages(), ElementsAre(kNothingRunning));
+}
+
+TEST_F(HandlerRunTest, ProcessListLostBeforeTheKillPassIsReportedAsAFailure) {
+  const DWORD chrome = system().AddProcess("chrome.exe");
+  AlwaysKill();
+  // The first pass reads the list 17 times; the kill pass's read fails, the second pass's
+  // reads work again and still find chrome.exe.
+  system().FailCall(Api::kCreateToolhelp32Snapshot, 18, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(Run(), kExitApplicationInUse);
+  EXPECT_THAT(LoggedMessages(),
+              ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
+                          FailedToKill("chrome.exe", 8), Running("chrome.exe"),
+                          StillRunning("chrome.exe")));
+  EXPECT_TRUE(system().process(chrome).running);
+}
+
+TEST_F(HandlerRunTest, ExitCodeDoesNotDependOnTheLog) {
+  std::filesystem::remove_all("agent/logs");
+  system().AddProcess("chrome.exe");
+  system().tick_count = 40 * 60000;
+  EXPECT_EQ(Run(), kExitApplicationInUse);
+  EXPECT_FALSE(std::filesystem::exists("agent/logs"));
+}
+
+TEST(JoinNamesTest, Joins) {
+  EXPECT_EQ(JoinNames({}), "");
+  EXPECT_EQ(JoinNames({"chrome.exe"}), "chrome.exe");
+  EXPECT_EQ(JoinNames({"a.exe", "b.exe", "c.exe"}), "a.exe, b.exe, c.exe");
+  EXPECT_EQ(JoinNames({"", "a.exe"}), ", a.exe");  // an empty name keeps its place
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include "log/log_writer.h"
+
+#include <fstream>
+
+#include "host_test.h"
+#include "log/log.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::MatchesRegex;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
+
+const char kLogFile[] = "agent/logs/hvprereqhandler.log";
+const char kDate[] = "[0-9]{4}-[0-9]{2}-[0-9]{2}";
+
+class LogWriterTest : public LoggingTest {
+ protected:
+  void SetUp() override {
+    LoggingTest::SetUp();
+    system().current_thread_id = 5208;
+    system().local_time = SYSTEMTIME{2024, 3, 2, 5, 9, 4, 3, 7};
+  }
+  std::vector<std::string> Lines() const { return ReadLines(kLogFile); }
+};
+
+TEST_F(LogWriterTest, ARunBetweenItsBanners) {
+  LogInfo("operation : Main; remarks : \"%s\"; return_value : %d;", "No running", 0);
+  system().local_time.wMilliseconds = 9;  // the tick count stays: the time stamp too
+  CloseLogAtExit();
+  const std::string stamp = std::string(R"(\[ )") + kDate + R"( 09:04:03:007 \]\[ 5208 \] )";
+  EXPECT_THAT(Lines(),
+              ElementsAre(MatchesRegex(stamp + R"(\[ INFO \] Log Open : )" + kDate + " 09:04:03:007"),
+                          MatchesRegex(stamp + R"(\[ INFO \] operation : Main; remarks : "No )"
+                                               R"(running"; return_value : 0;)"),
+                          MatchesRegex(stamp + R"(\[ INFO \] Log Close : )" + kDate +
+                                       " 09:04:03:009")));
+}
+
+TEST_F(LogWriterTest, LevelsAndTimeStampsPerLine) {
+  LogInfo("one");
+  system().tick_count += 16;
+  system().local_time.wMilliseconds = 60;
+  LogError("two");
+  EXPECT_THAT(Lines(), ElementsAre(::testing::_, MatchesRegex(R"(.* 09:04:03:007 \].* \[ INFO \] one)"),
+                                   MatchesRegex(R"(.* 09:04:03:060 \].* \[ ERROR \] two)")));
+}
+
+TEST_F(LogWriterTest, NoLogCallLeavesTheFileAlone) {
+  CloseLogAtExit();
+  EXPECT_FALSE(std::filesystem::exists(kLogFile));
+  EXPECT_THAT(system().Calls(Api::kRegOpenKeyExA), IsEmpty());
+}
+
+TEST_F(LogWriterTest, EmptyMessageWritesNoLineButOpensTheLog) {
+  LogInfo("%s", "");
+  EXPECT_THAT(Lines(), ElementsAre(::testing::HasSubstr("Log Open : ")));
+  LogInfo("%s", "");
+  EXPECT_THAT(Lines(), SizeIs(1));
+}
+
+TEST_F(LogWriterTest, RejectedFormatLogsNothingAtAll) {
+  // A wide character that the C locale cannot convert makes printf fail.
+  LogInfo("%ls", L"\u00e9");
+  EXPECT_FALSE(std::filesystem::exists(kLogFile));
+  EXPECT_FALSE(ProcessLogState().writer);
+}
+
+TEST_F(LogWriterTest, MessagesAreWrittenWholeAndUnescaped) {
+  const std::string long_text(100000, 'x');
+  LogInfo("%s", long_text.c_str());
+  LogInfo("first\nsecond %% 100");
+  const std::vector<std::string> lines = Lines();
+  ASSERT_THAT(lines, SizeIs(4));
+  EXPECT_THAT(lines[1], ::testing::EndsWith("] " + long_text));
+  EXPECT_THAT(lines[2], ::testing::EndsWith("[ INFO ] first"));
+  EXPECT_EQ(lines[3], "second % 100");
+}
+
+TEST_F(LogWriterTest, AppendsToEarlierRuns) {
+  { std::ofstream(kLogFile) << "an earlier run\n"; }
+  LogInfo("this run");
+  EXPECT_THAT(Lines(), ElementsAre("an earlier run", ::testing::HasSubstr("Log Open"),
+                                   ::testing::EndsWith("this run")));
+}
+
+TEST_F(LogWriterTest, EachLineIsOnDiskAtOnce) {
+  LogInfo("flushed");
+  EXPECT_THAT(Lines(), ElementsAre(::testing::_, ::testing::EndsWith("flushed")));
+}
+
+TEST_F(LogWriterTest, MissingLogsFolderDropsEveryLineAndCreatesNothing) {
+  std::filesystem::remove_all("agent/logs");
+  LogInfo("dropped");
+  LogError("dropped too");
+  CloseLogAtExit();
+  EXPECT_FALSE(std::filesystem::exists("agent/logs"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("agent"),
+                          std::filesystem::directory_iterator()),
+            0);
+}
+
+TEST_F(LogWriterTest, ThreadTextFollowsTheCallingThread) {
+  LogInfo("one");
+  system().current_thread_id = 77;
+  LogInfo("two");
+  EXPECT_THAT(Lines().back(), MatchesRegex(R"(.*\]\[ 77 \] \[ INFO \] two)"));
+}
+
+TEST_F(LogWriterTest, NothingIsWrittenAfterTheClose) {
+  LogInfo("before");
+  CloseLogAtExit();
+  LogInfo("after");
+  CloseLogAtExit();
+  const std::vector<std::string> lines = Lines();
+  ASSERT_THAT(lines, SizeIs(3));
+  EXPECT_THAT(lines.back(), ::testing::HasSubstr("] [ INFO ] Log Close : "));
+}
+
+TEST_F(LogWriterTest, UnreadableInstallDirLogsBelowTheCurrentDirectory) {
+  fake::Reset();  // no agent key
+  std::filesystem::create_directory("logs");
+  LogInfo("relative");
+  EXPECT_THAT(ReadLines("logs/hvprereqhandler.log"),
+              ElementsAre(StartsWith("["), ::testing::EndsWith("relative")));
+}
+
+}  // namespace

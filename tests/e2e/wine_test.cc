@@ -1,0 +1,334 @@
+// End-to-end tests of the real 32-bit handler under Wine, in a 64-bit prefix: the registry
+// views, process termination, the uptime (through a Linux time namespace around wineserver
+// and every Windows process of a test) and the log file on disk.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "log_lines.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const fs::path kWin32BuildDir = HVPREREQ_WIN32_BUILD_DIR;
+const fs::path kE2eDir = HVPREREQ_E2E_DIR;
+const fs::path kPrefix = kE2eDir / "prefix";
+const fs::path kDriveC = kPrefix / "drive_c";
+const char kWine64[] = "/usr/lib/wine/wine64";
+const char kAgentKey[] = "HKLM\\SOFTWARE\\Vantorel\\Halvarion\\HVAgent";
+const char kPatchKey[] = "HKLM\\SOFTWARE\\Vantorel\\Halvarion\\HVAgent\\Patch";
+const char kInternalSettingsKey[] =
+    "HKLM\\SOFTWARE\\Vantorel\\Halvarion\\HVAgent\\Patch\\InternalSettings";
+constexpr long kMinute = 60;
+constexpr long kNoExitCode = -1;  // the program still runs, or never ran
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The lines of a file whose lines end in CR LF; a line feed without its carriage return
+// comes back as a line ending in "<LF without CR>".
+std::vector<std::string> CrLfLines(const fs::path& file) {
+  const std::string text = ReadFile(file);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
+    if (lf > start && text[lf - 1] == '\r') {
+      lines.push_back(text.substr(start, lf - 1 - start));
+    } else {
+      lines.push_back(text.substr(start, lf - start) + "<LF without CR>");
+    }
+    start = lf + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
+  return lines;
+}
+
+// The exit code that the launcher wrote to `file`, or kNoExitCode when there is none yet.
+long ExitCodeIn(const fs::path& file) {
+  const std::string text = ReadFile(file);
+  return text.empty() ? kNoExitCode : std::stol(text);
+}
+
+long ClockSeconds(clockid_t clock) {
+  timespec now = {};
+  clock_gettime(clock, &now);
+  return static_cast<long>(now.tv_sec);
+}
+
+// The Windows path of a file below the prefix's drive C.
+std::string WindowsPath(const fs::path& below_drive_c) {
+  std::string path = "C:\\" + fs::relative(below_drive_c, kDriveC).string();
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+class WineTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("WINEPREFIX", kPrefix.c_str(), 1);
+    setenv("WINEARCH", "win64", 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    // Where 32-bit programs run through qemu-user, a smaller guest address space spares
+    // Wine a long search for memory it cannot have; native runs ignore it.
+    setenv("QEMU_RESERVED_VA", "0x81000000", 1);
+    fs::create_directories(kE2eDir);
+    if (!fs::exists(kPrefix / "system.reg")) {
+      ASSERT_EQ(Shell("timeout 900 " + std::string(kWine64) + " wineboot -i", kE2eDir / "wineboot.out"), 0)
+          << "could not create the Wine prefix";
+      Shell("wineserver -w", kE2eDir / "wineboot.out");
+    }
+  }
+
+  static void TearDownTestSuite() { Shell("wineserver -k; wineserver -w", kE2eDir / "teardown.out"); }
+
+  // Runs `command` with bash, its output going to `output` (a file: Wine's helper processes
+  // inherit it and would hold a pipe open). Returns the exit status.
+  static int Shell(const std::string& command, const fs::path& output) {
+    const std::string line = "bash -c " + Quoted(command) + " >>" + Quoted(output) + " 2>&1 </dev/null";
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  void SetUp() override {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    work_ = kDriveC / "e2e" / name;
+    fs::remove_all(work_);
+    fs::create_directories(work_ / "bin");
+    for (const fs::path& program : {kWin32BuildDir / "hvprereqhandler.exe",
+                                    kWin32BuildDir / "e2e" / "launcher.exe",
+                                    kWin32BuildDir / "e2e" / "standin.exe"}) {
+      ASSERT_TRUE(fs::exists(program)) << program << " is missing: build the win32 preset first";
+      fs::copy_file(program, work_ / "bin" / program.filename());
+    }
+    output_ = work_ / "wine.out";
+  }
+
+  void TearDown() override { Shell("wineserver -k; wineserver -w", output_); }
+
+  // Starts a Wine session whose clocks say the machine has been up for `uptime_seconds`:
+  // ends the previous wineserver, so that the next Wine command starts one inside the new
+  // time namespace, and removes the agent key from both registry views.
+  void BootWithUptime(long uptime_seconds) {
+    Shell("wineserver -k; wineserver -w", output_);
+    monotonic_offset_ = uptime_seconds - ClockSeconds(CLOCK_MONOTONIC);
+    boottime_offset_ = uptime_seconds - ClockSeconds(CLOCK_BOOTTIME);
+    for (const char* view : {"/reg:32", "/reg:64"}) {
+      Wine({"reg", "delete", "HKLM\\SOFTWARE\\Vantorel", "/f", view});
+    }
+  }
+
+  // The command that runs a Windows program in the test's time namespace.
+  std::string WineCommand(const std::vector<std::string>& args) const {
+    std::string command = "cd " + Quoted(work_.string()) + " && timeout 300 unshare -T --monotonic=" +
+                          std::to_string(monotonic_offset_) +
+                          " --boottime=" + std::to_string(boottime_offset_) + " " + kWine64;
+    for (const std::string& arg : args) command += " " + Quoted(arg);
+    return command;
+  }
+
+  int Wine(const std::vector<std::string>& args) { return Shell(WineCommand(args), output_); }
+
+  void SetRegistry(const std::string& key, const std::string& name, const std::string& type,
+                   const std::string& data, const std::string& view) {
+    ASSERT_EQ(Wine({"reg", "add", key, "/v", name, "/t", type, "/d", data, "/f", view}), 0)
+        << key << "\\" << name;
+  }
+
+  // Points HVAgentInstallDir (32-bit view) at `windows_dir`.
+  void SetInstallDir(const std::string& windows_dir) {
+    SetRegistry(kAgentKey, "HVAgentInstallDir", "REG_SZ", windows_dir, "/reg:32");
+  }
+
+  // Starts a copy of the stand-in named `image_name` in the folder `folder` of the test, and
+  // waits until it runs. Its exit code later appears in ExitCodeOf(image_name, folder).
+  void StartStandIn(const std::string& folder, const std::string& image_name) {
+    const fs::path dir = work_ / folder;
+    fs::create_directories(dir);
+    fs::copy_file(work_ / "bin" / "standin.exe", dir / image_name);
+    const fs::path ready = dir / (image_name + ".ready");
+    Shell(WineCommand({WindowsPath(work_ / "bin" / "launcher.exe"),
+                       WindowsPath(dir / (image_name + ".exit")), WindowsPath(dir / image_name),
+                       WindowsPath(ready)}) +
+              " &",
+          output_);
+    for (int i = 0; i < 600 && !fs::exists(ready); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(fs::exists(ready)) << image_name << " did not start";
+  }
+
+  // The exit code of a stand-in, waiting up to `wait_seconds` for it; kNoExitCode while it
+  // runs.
+  long ExitCodeOf(const std::string& folder, const std::string& image_name,
+                  int wait_seconds = 20) {
+    const fs::path exit_file = work_ / folder / (image_name + ".exit");
+    for (int i = 0; i < wait_seconds * 10 && !fs::exists(exit_file); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ExitCodeIn(exit_file);
+  }
+
+  // Runs the handler with `args` and returns its full exit code.
+  long RunHandler(const std::vector<std::string>& args = {}) {
+    std::vector<std::string> command = {WindowsPath(work_ / "bin" / "launcher.exe"),
+                                        WindowsPath(work_ / "handler.exit"),
+                                        WindowsPath(work_ / "bin" / "hvprereqhandler.exe")};
+    command.insert(command.end(), args.begin(), args.end());
+    EXPECT_EQ(Wine(command), 0) << "the launcher failed; see " << output_;
+    return ExitCodeIn(work_ / "handler.exit");
+  }
+
+  // Checks the log's layout (CR LF line ends, the line format, both banners) and returns its
+  // messages as "LEVEL message".
+  std::vector<std::string> CheckedMessages(const fs::path& log_file) {
+    const std::vector<std::string> lines = CrLfLines(log_file);
+    const std::string stamp =
+        R"(\[ [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}:[0-9]{3} \]\[ [0-9]+ \] )";
+    EXPECT_GE(lines.size(), 2u);
+    for (const std::string& line : lines) {
+      EXPECT_THAT(line, ::testing::MatchesRegex(stamp + R"(\[ (INFO|ERROR) \] .+)"));
+    }
+    if (lines.size() >= 2) {
+      EXPECT_THAT(lines.front(), ::testing::HasSubstr("] [ INFO ] Log Open : "));
+      EXPECT_THAT(lines.back(), ::testing::HasSubstr("] [ INFO ] Log Close : "));
+    }
+    return MessagesOf(lines);
+  }
+
+  fs::path work_;
+  fs::path output_;
+  long monotonic_offset_ = 0;
+  long boottime_offset_ = 0;
+};
+
+std::string Running(const std::string& name) {
+  return "INFO operation : CheckIfExecutablesRunning; remarks : \"Executable " + name +
+         " is running\"; return_value : TRUE;";
+}
+std::string Found(const std::string& joined) {
+  return "INFO operation : Main; running_executbles : \"" + joined +
+         "\"; remarks : \"Running executables found\";";
+}
+const char kAlwaysKill[] =
+    "INFO operation : CanKillRunningExecutables; remarks : \"Always kill apps is configured\"; "
+    "return_value : TRUE;";
+const char kStartupCycle[] =
+    "INFO operation : CanKillRunningExecutables; remarks : \"Startup cycle detected, allowing to "
+    "kill apps\"; return_value : TRUE;";
+const char kCannotKill[] =
+    "ERROR operation : Main; remarks : \"Running executables found, but cannot kill them\"; "
+    "return_value : ERROR_APPLICATION_IN_USE;";
+const char kKilledAll[] =
+    "INFO operation : KillRunningExecutables; remarks : \"All running executables killed "
+    "successfully\"; return_value : TRUE;";
+const char kNothingLeft[] =
+    "INFO operation : Main; remarks : \"All running executables killed successfully\"; "
+    "return_value : ERROR_SUCCESS;";
+const char kNothingRunning[] =
+    "INFO operation : Main; remarks : \"No running executables found\"; return_value : "
+    "ERROR_SUCCESS;";
+
+TEST_F(WineTest, AlwaysKillEndsTheStandInAndSparesProtectedProcesses) {
+  BootWithUptime(3 * 60 * kMinute);
+  SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:32");
+  fs::create_directories(work_ / "hv agent" / "logs");
+  // Forward slashes, a doubled and a trailing separator: the log path comes out clean.
+  SetInstallDir(WindowsPath(work_) + "/hv agent//");
+  StartStandIn("apps", "chrome.exe");
+
+  EXPECT_EQ(RunHandler({"-e", "svchost.exe", "-e", "services.exe"}), 20001);
+
+  EXPECT_EQ(ExitCodeOf("apps", "chrome.exe"), 1);
+  const std::string failed_services =
+      "ERROR operation : KillRunningExecutables; remarks : \"Failed to kill process "
+      "services.exe\"; return_value : 5;";
+  const std::string still_running =
+      "ERROR operation : Main; running_executables : \"services.exe, svchost.exe\"; remarks : "
+      "\"Some executables are still running after kill attempt\"; return_value : "
+      "ERROR_APPLICATION_IN_USE;";
+  EXPECT_THAT(CheckedMessages(work_ / "hv agent" / "logs" / "hvprereqhandler.log"),
+              ElementsAre(Running("chrome.exe"), Running("services.exe"), Running("svchost.exe"),
+                          Found("chrome.exe, services.exe, svchost.exe"), kAlwaysKill,
+                          failed_services, Running("services.exe"), Running("svchost.exe"),
+                          still_running));
+}
+
+TEST_F(WineTest, SettingsOnlyIn64BitViewDoNotCountAndTheThresholdShortensTheWindow) {
+  BootWithUptime(10 * kMinute);  // inside the default window of 15 minutes
+  SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:64");
+  SetRegistry(kInternalSettingsKey, "startupThreshold", "REG_DWORD", "5", "/reg:32");
+  fs::create_directories(work_ / "agent" / "logs");
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  StartStandIn("apps", "chrome.exe");
+
+  EXPECT_EQ(RunHandler(), 20001);
+
+  EXPECT_EQ(ExitCodeOf("apps", "chrome.exe", 5), kNoExitCode);  // still running
+  EXPECT_THAT(CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+              ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kCannotKill));
+}
+
+TEST_F(WineTest, StartupWindowPermitsEndingAStandInOfAnyCase) {
+  BootWithUptime(10 * kMinute);
+  fs::create_directories(work_ / "agent" / "logs");
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  StartStandIn("apps", "CHROME.EXE");
+
+  EXPECT_EQ(RunHandler({"-E", "CHROME.EXE"}), 0);
+
+  EXPECT_EQ(ExitCodeOf("apps", "CHROME.EXE"), 1);
+  EXPECT_THAT(CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+              ElementsAre(Running("CHROME.EXE"), Running("chrome.exe"),
+                          Found("CHROME.EXE, chrome.exe"), kStartupCycle, kKilledAll,
+                          kNothingLeft));
+}
+
+TEST_F(WineTest, UnreadableInstallDirLogsBelowTheCurrentDirectory) {
+  BootWithUptime(60 * kMinute);
+  SetRegistry(kAgentKey, "HVAgentInstallDir", "REG_EXPAND_SZ", "C:\\agent", "/reg:32");
+  fs::create_directories(work_ / "logs");  // the handler's current directory is work_
+
+  EXPECT_EQ(RunHandler(), 0);
+
+  EXPECT_THAT(CheckedMessages(work_ / "logs" / "hvprereqhandler.log"),
+              ElementsAre(kNothingRunning));
+}
+
+TEST_F(WineTest, MissingLogsFolderLeavesNothingBehind) {
+  BootWithUptime(60 * kMinute);
+  fs::create_directories(work_ / "agent");
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  StartStandIn("apps", "firefox.exe");
+
+  EXPECT_EQ(RunHandler(), 20001);
+
+  EXPECT_TRUE(fs::is_empty(work_ / "agent"));
+  EXPECT_EQ(ExitCodeOf("apps", "firefox.exe", 2), kNoExitCode);
+}
+
+}  // namespace

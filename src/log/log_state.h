@@ -21,6 +21,9 @@ struct LogState {
   std::string timestamp_text;
   std::uint64_t stored_thread_id = ~std::uint64_t{0};  // no thread id has all 64 bits set
   std::string thread_text;
+
+  // Counted lines since the last one on which the log's size was checked, 0 to 499.
+  int rotation_counter = 0;
 };
 
 LogState& ProcessLogState();

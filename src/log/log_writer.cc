@@ -1,5 +1,6 @@
 #include "log/log_writer.h"
 
+#include "log/log_rotation.h"
 #include "log/log_time.h"
 #include "platform/file_stream.h"
 
@@ -20,6 +21,7 @@ LogWriter::LogWriter(const std::string& log_path) {
 
 void LogWriter::WriteLine(const std::string& level, const std::string& message) {
   if (message.empty()) return;
+  RotateIfNeeded(stream_, log_path_);
   if (!stream_.is_open()) {
     if (log_path_.empty()) return;
     OpenFileStream(stream_, log_path_, kAppendMode);

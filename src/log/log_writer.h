@@ -15,9 +15,9 @@ class LogWriter {
   // keeps no path and drops every line.
   explicit LogWriter(const std::string& log_path);
 
-  // Writes "timestamp thread [ level ] message" and a line feed, and flushes it. Opens the
-  // file again first when it is closed. Empty text writes nothing; a line that cannot be
-  // written is dropped without a trace.
+  // Writes "timestamp thread [ level ] message" and a line feed, and flushes it. The log
+  // may first be rotated, and is opened again when it is closed. Empty text writes nothing;
+  // a line that cannot be written is dropped without a trace.
   void WriteLine(const std::string& level, const std::string& message);
 
   // Writes the closing banner when the file is open, closes it and forgets the path, so

@@ -1,6 +1,11 @@
 #include "platform/host/fake_system.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -35,12 +40,14 @@ using RegistryKeyId = std::pair<RegistryView, std::string>;  // view and lowered
 
 // What a handle handed out by the fake stands for.
 struct HandleTarget {
-  enum class Kind { kSnapshot, kProcess, kRegistryKey } kind;
+  enum class Kind { kSnapshot, kProcess, kRegistryKey, kFile } kind;
   std::vector<Process> snapshot;  // kSnapshot: the processes running when it was taken
   size_t cursor = 0;              // kSnapshot: the entry Process32Next reads next
   DWORD process_id = 0;           // kProcess
   DWORD access = 0;               // kProcess
   RegistryKeyId key;              // kRegistryKey
+  int fd = -1;                    // kFile: the open host file
+  std::string path;               // kFile: its Windows path
 };
 
 struct Failure {
@@ -104,6 +111,8 @@ std::string Describe(const void* handle) {
       return "process " + std::to_string(target.process_id);
     case HandleTarget::Kind::kRegistryKey:
       return target.key.second;
+    case HandleTarget::Kind::kFile:
+      return "file " + target.path;
   }
   return "";
 }
@@ -220,7 +229,7 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
     fake::FailWith(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  HandleTarget target{HandleTarget::Kind::kSnapshot, {}, 0, 0, 0, {}};
+  HandleTarget target{HandleTarget::Kind::kSnapshot, {}, 0, 0, 0, {}, -1, {}};
   for (const fake::Process& process : S().system.processes) {
     if (process.running) target.snapshot.push_back(process);
   }
@@ -253,7 +262,8 @@ HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id) 
       fake::FailWith(process.open_error);
       return nullptr;
     }
-    HandleTarget target{HandleTarget::Kind::kProcess, {}, 0, process_id, desired_access, {}};
+    HandleTarget target{
+        HandleTarget::Kind::kProcess, {}, 0, process_id, desired_access, {}, -1, {}};
     return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
   }
   fake::FailWith(ERROR_INVALID_PARAMETER);  // what the system answers for an ended process
@@ -285,6 +295,7 @@ BOOL CloseHandle(HANDLE handle) {
   if (it == S().handles.end() || it->second.kind == HandleTarget::Kind::kRegistryKey) {
     return fake::FailWith(ERROR_INVALID_HANDLE);
   }
+  if (it->second.kind == HandleTarget::Kind::kFile) ::close(it->second.fd);
   S().handles.erase(it);
   return TRUE;
 }
@@ -307,7 +318,7 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKE
     *result = nullptr;
     return ERROR_SUCCESS;
   }
-  HandleTarget target{HandleTarget::Kind::kRegistryKey, {}, 0, 0, 0, id};
+  HandleTarget target{HandleTarget::Kind::kRegistryKey, {}, 0, 0, 0, id, -1, {}};
   *result = reinterpret_cast<HKEY>(fake::AddHandle(std::move(target)));
   return ERROR_SUCCESS;
 }
@@ -378,3 +389,77 @@ BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SY
 }
 
 DWORD GetCurrentThreadId() { return S().system.current_thread_id; }
+
+HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
+                   SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
+                   DWORD flags_and_attributes, HANDLE template_file) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kCreateFileA,
+                       std::string(file_name) + " access=" + fake::Hex(desired_access) +
+                           " share=" + std::to_string(share_mode) +
+                           " security=" + (security == nullptr ? "none" : "given") +
+                           " disposition=" + std::to_string(creation_disposition) +
+                           " flags=" + fake::Hex(flags_and_attributes) +
+                           " template=" + (template_file == nullptr ? "none" : "given"),
+                       &error)) {
+    fake::FailWith(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Only what the handler asks for: reading a file that exists.
+  if (desired_access != GENERIC_READ || creation_disposition != OPEN_EXISTING) {
+    fake::FailWith(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = ::open(fake::HostPath(file_name).c_str(), O_RDONLY);
+  if (fd < 0) {
+    fake::FailWith(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  HandleTarget target{HandleTarget::Kind::kFile, {}, 0, 0, 0, {}, fd, file_name};
+  return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+}
+
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
+  HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kGetFileSizeEx, fake::Describe(file), &error)) {
+    return fake::FailWith(error);
+  }
+  if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
+  struct stat status = {};
+  if (::fstat(target->fd, &status) != 0) return fake::FailWith(ERROR_INVALID_HANDLE);
+  size->QuadPart = S().system.reported_file_size.value_or(status.st_size);
+  return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR file_name) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kGetFileAttributesA, file_name, &error)) {
+    fake::FailWith(error);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat status = {};
+  if (::stat(fake::HostPath(file_name).c_str(), &status) != 0) {
+    fake::FailWith(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+BOOL CopyFileA(LPCSTR existing_file_name, LPCSTR new_file_name, BOOL fail_if_exists) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kCopyFileA,
+                       std::string(existing_file_name) + " -> " + new_file_name +
+                           " fail_if_exists=" + std::to_string(fail_if_exists),
+                       &error)) {
+    return fake::FailWith(error);
+  }
+  namespace fs = std::filesystem;
+  const fs::path destination = fake::HostPath(new_file_name);
+  if (fs::is_directory(destination)) return fake::FailWith(ERROR_ACCESS_DENIED);
+  std::error_code failure;
+  fs::copy_file(fake::HostPath(existing_file_name), destination,
+                fail_if_exists ? fs::copy_options::none : fs::copy_options::overwrite_existing,
+                failure);
+  return failure ? fake::FailWith(ERROR_ACCESS_DENIED) : TRUE;
+}

@@ -5,6 +5,7 @@
 #define HVPREREQ_PLATFORM_HOST_FAKE_SYSTEM_H_
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ enum class Api {
   kRegCloseKey,
   kSleep,
   kSystemTimeToTzSpecificLocalTime,
+  kCreateFileA,
+  kGetFileSizeEx,
+  kGetFileAttributesA,
+  kCopyFileA,
 };
 
 // The two registry views of a 64-bit system. A 32-bit program sees k32 unless it asks for
@@ -47,6 +52,8 @@ class System {
   DWORD current_thread_id = 5208;
   SYSTEMTIME system_time = {2024, 3, 2, 5, 8, 4, 3, 7};  // UTC, from GetSystemTime
   SYSTEMTIME local_time = {2024, 3, 2, 5, 9, 4, 3, 7};   // what the zone conversion gives
+  // When set, GetFileSizeEx reports this size instead of the file's real one.
+  std::optional<LONGLONG> reported_file_size;
   // Runs inside Sleep with its argument, so a test can end or start processes meanwhile.
   std::function<void(DWORD)> on_sleep;
 

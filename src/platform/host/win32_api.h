@@ -17,6 +17,7 @@ using CHAR = char;
 using HANDLE = void*;
 using REGSAM = DWORD;
 using LPCSTR = const char*;
+using LONGLONG = std::int64_t;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 struct HKEY__;
@@ -34,6 +35,7 @@ constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_BAD_LENGTH = 24;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_INVALID_DATATYPE = 1804;
@@ -48,6 +50,16 @@ constexpr DWORD REG_QWORD = 11;
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 
 constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
 constexpr DWORD PROCESS_TERMINATE = 0x1;
@@ -82,6 +94,11 @@ struct SYSTEMTIME {
 };
 
 struct TIME_ZONE_INFORMATION;
+struct SECURITY_ATTRIBUTES;
+
+union LARGE_INTEGER {
+  LONGLONG QuadPart;
+};
 
 // Errors of the calling thread.
 DWORD GetLastError();
@@ -109,5 +126,13 @@ void GetSystemTime(SYSTEMTIME* utc);
 BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME* utc,
                                      SYSTEMTIME* local);
 DWORD GetCurrentThreadId();
+
+// Files, which on the host are real files at the host path of the Windows path.
+HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
+                   SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
+                   DWORD flags_and_attributes, HANDLE template_file);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+DWORD GetFileAttributesA(LPCSTR file_name);
+BOOL CopyFileA(LPCSTR existing_file_name, LPCSTR new_file_name, BOOL fail_if_exists);
 
 #endif  // HVPREREQ_PLATFORM_HOST_WIN32_API_H_

@@ -331,4 +331,42 @@ TEST_F(WineTest, MissingLogsFolderLeavesNothingBehind) {
   EXPECT_EQ(ExitCodeOf("apps", "firefox.exe", 2), kNoExitCode);
 }
 
+constexpr size_t kRotationLimit = 3145728;
+
+TEST_F(WineTest, LogAtTheLimitIsCopiedDownAndEmptied) {
+  BootWithUptime(60 * kMinute);
+  const fs::path logs = work_ / "agent" / "logs";
+  fs::create_directories(logs);
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  const std::string full(kRotationLimit, 'x');
+  std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << full;
+  std::ofstream(logs / "hvprereqhandler1.log", std::ios::binary) << "generation 1";
+  fs::create_directory(logs / "hvprereqhandler2.log");  // its copy fails; it stays
+  std::ofstream(logs / "hvprereqhandler4.log", std::ios::binary) << "generation 4";
+
+  EXPECT_EQ(RunHandler(), 0);
+
+  EXPECT_EQ(ReadFile(logs / "hvprereqhandler1.log"), full);
+  EXPECT_TRUE(fs::is_directory(logs / "hvprereqhandler2.log"));
+  EXPECT_FALSE(fs::exists(logs / "hvprereqhandler3.log"));
+  EXPECT_EQ(ReadFile(logs / "hvprereqhandler4.log"), "generation 4");
+  EXPECT_THAT(CheckedMessages(logs / "hvprereqhandler.log"), ElementsAre(kNothingRunning));
+}
+
+TEST_F(WineTest, LogBelowTheLimitIsAppendedTo) {
+  BootWithUptime(60 * kMinute);
+  const fs::path logs = work_ / "agent" / "logs";
+  fs::create_directories(logs);
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  const std::string almost_full(kRotationLimit - 1, 'x');
+  std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << almost_full;
+
+  EXPECT_EQ(RunHandler(), 0);
+
+  EXPECT_FALSE(fs::exists(logs / "hvprereqhandler1.log"));
+  const std::string log = ReadFile(logs / "hvprereqhandler.log");
+  EXPECT_EQ(log.substr(0, almost_full.size()), almost_full);
+  EXPECT_THAT(log.substr(almost_full.size()), ::testing::HasSubstr("] [ INFO ] Log Open : "));
+}
+
 }  // namespace

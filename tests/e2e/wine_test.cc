@@ -14,13 +14,14 @@
 #include <thread>
 #include <vector>
 
+#include "handler_messages.h"
 #include "log_lines.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using namespace expected;
 
 const fs::path kWin32BuildDir = HVPREREQ_WIN32_BUILD_DIR;
 const fs::path kE2eDir = HVPREREQ_E2E_DIR;
@@ -226,33 +227,6 @@ class WineTest : public ::testing::Test {
   long boottime_offset_ = 0;
 };
 
-std::string Running(const std::string& name) {
-  return "INFO operation : CheckIfExecutablesRunning; remarks : \"Executable " + name +
-         " is running\"; return_value : TRUE;";
-}
-std::string Found(const std::string& joined) {
-  return "INFO operation : Main; running_executbles : \"" + joined +
-         "\"; remarks : \"Running executables found\";";
-}
-const char kAlwaysKill[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Always kill apps is configured\"; "
-    "return_value : TRUE;";
-const char kStartupCycle[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Startup cycle detected, allowing to "
-    "kill apps\"; return_value : TRUE;";
-const char kCannotKill[] =
-    "ERROR operation : Main; remarks : \"Running executables found, but cannot kill them\"; "
-    "return_value : ERROR_APPLICATION_IN_USE;";
-const char kKilledAll[] =
-    "INFO operation : KillRunningExecutables; remarks : \"All running executables killed "
-    "successfully\"; return_value : TRUE;";
-const char kNothingLeft[] =
-    "INFO operation : Main; remarks : \"All running executables killed successfully\"; "
-    "return_value : ERROR_SUCCESS;";
-const char kNothingRunning[] =
-    "INFO operation : Main; remarks : \"No running executables found\"; return_value : "
-    "ERROR_SUCCESS;";
-
 TEST_F(WineTest, AlwaysKillEndsTheStandInAndSparesProtectedProcesses) {
   BootWithUptime(3 * 60 * kMinute);
   SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:32");
@@ -264,18 +238,11 @@ TEST_F(WineTest, AlwaysKillEndsTheStandInAndSparesProtectedProcesses) {
   EXPECT_EQ(RunHandler({"-e", "svchost.exe", "-e", "services.exe"}), 20001);
 
   EXPECT_EQ(ExitCodeOf("apps", "chrome.exe"), 1);
-  const std::string failed_services =
-      "ERROR operation : KillRunningExecutables; remarks : \"Failed to kill process "
-      "services.exe\"; return_value : 5;";
-  const std::string still_running =
-      "ERROR operation : Main; running_executables : \"services.exe, svchost.exe\"; remarks : "
-      "\"Some executables are still running after kill attempt\"; return_value : "
-      "ERROR_APPLICATION_IN_USE;";
   EXPECT_THAT(CheckedMessages(work_ / "hv agent" / "logs" / "hvprereqhandler.log"),
               ElementsAre(Running("chrome.exe"), Running("services.exe"), Running("svchost.exe"),
                           Found("chrome.exe, services.exe, svchost.exe"), kAlwaysKill,
-                          failed_services, Running("services.exe"), Running("svchost.exe"),
-                          still_running));
+                          FailedToKill("services.exe", 5), Running("services.exe"), Running("svchost.exe"),
+                          StillRunning("services.exe, svchost.exe")));
 }
 
 TEST_F(WineTest, SettingsOnlyIn64BitViewDoNotCountAndTheThresholdShortensTheWindow) {

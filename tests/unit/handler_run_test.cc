@@ -1,47 +1,13 @@
 #include "handler/handler_run.h"
 
+#include "handler_messages.h"
 #include "host_test.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::string Running(const std::string& name) {
-  return "INFO operation : CheckIfExecutablesRunning; remarks : \"Executable " + name +
-         " is running\"; return_value : TRUE;";
-}
-const char kNothingRunning[] =
-    "INFO operation : Main; remarks : \"No running executables found\"; return_value : "
-    "ERROR_SUCCESS;";
-std::string Found(const std::string& joined) {
-  return "INFO operation : Main; running_executbles : \"" + joined +
-         "\"; remarks : \"Running executables found\";";
-}
-const char kAlwaysKill[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Always kill apps is configured\"; "
-    "return_value : TRUE;";
-const char kStartupCycle[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Startup cycle detected, allowing to "
-    "kill apps\"; return_value : TRUE;";
-const char kCannotKill[] =
-    "ERROR operation : Main; remarks : \"Running executables found, but cannot kill them\"; "
-    "return_value : ERROR_APPLICATION_IN_USE;";
-std::string FailedToKill(const std::string& name, int code) {
-  return "ERROR operation : KillRunningExecutables; remarks : \"Failed to kill process " + name +
-         "\"; return_value : " + std::to_string(code) + ";";
-}
-const char kKilledAll[] =
-    "INFO operation : KillRunningExecutables; remarks : \"All running executables killed "
-    "successfully\"; return_value : TRUE;";
-const char kNothingLeft[] =
-    "INFO operation : Main; remarks : \"All running executables killed successfully\"; "
-    "return_value : ERROR_SUCCESS;";
-std::string StillRunning(const std::string& joined) {
-  return "ERROR operation : Main; running_executables : \"" + joined +
-         "\"; remarks : \"Some executables are still running after kill attempt\"; "
-         "return_value : ERROR_APPLICATION_IN_USE;";
-}
+using namespace expected;
 
 class HandlerRunTest : public LoggingTest {
  protected:

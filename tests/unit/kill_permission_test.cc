@@ -1,5 +1,6 @@
 #include "handler/kill_permission.h"
 
+#include "handler_messages.h"
 #include "host_test.h"
 
 namespace {
@@ -7,20 +8,13 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const char kAlwaysKillMessage[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Always kill apps is configured\"; "
-    "return_value : TRUE;";
-const char kStartupMessage[] =
-    "INFO operation : CanKillRunningExecutables; remarks : \"Startup cycle detected, allowing to "
-    "kill apps\"; return_value : TRUE;";
-
 class KillPermissionTest : public LoggingTest {};
 
 TEST_F(KillPermissionTest, AlwaysKillAppsOneNeedsNoUptime) {
   system().SetDword(View::k32, kPatchKey, "alwaysKillApps", 1);
   system().tick_count = 24ull * 3600 * 1000;
   EXPECT_TRUE(CanKillRunningExecutables());
-  EXPECT_THAT(LoggedMessages(), ElementsAre(kAlwaysKillMessage));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(expected::kAlwaysKill));
   // startupThreshold is not read.
   for (const std::string& call : system().Calls(Api::kRegOpenKeyExA)) {
     EXPECT_THAT(call, ::testing::Not(::testing::HasSubstr("InternalSettings")));
@@ -55,7 +49,7 @@ TEST_F(KillPermissionTest, AlwaysKillAppsOnlyInThe64BitViewDoesNotCount) {
 TEST_F(KillPermissionTest, UptimeWithinTheWindowPermits) {
   system().tick_count = 15 * 60000;
   EXPECT_TRUE(CanKillRunningExecutables());
-  EXPECT_THAT(LoggedMessages(), ElementsAre(kStartupMessage));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(expected::kStartupCycle));
   // alwaysKillApps, startupThreshold, then the log's own read of the install directory.
   EXPECT_THAT(system().Calls(Api::kRegOpenKeyExA).at(1),
               ::testing::HasSubstr("InternalSettings options=0 access=0x20219"));

@@ -4,6 +4,10 @@
 #ifndef HVPREREQ_PLATFORM_WIN32_H_
 #define HVPREREQ_PLATFORM_WIN32_H_
 
+#if defined(UNICODE) || defined(_UNICODE)
+#error "The handler uses the ANSI forms of the Win32 calls and structures."
+#endif
+
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -40,7 +40,10 @@ using RegistryKeyId = std::pair<RegistryView, std::string>;  // view and lowered
 
 // What a handle handed out by the fake stands for.
 struct HandleTarget {
-  enum class Kind { kSnapshot, kProcess, kRegistryKey, kFile } kind;
+  enum class Kind { kSnapshot, kProcess, kRegistryKey, kFile };
+  explicit HandleTarget(Kind handle_kind) : kind(handle_kind) {}
+
+  Kind kind;
   std::vector<Process> snapshot;  // kSnapshot: the processes running when it was taken
   size_t cursor = 0;              // kSnapshot: the entry Process32Next reads next
   DWORD process_id = 0;           // kProcess
@@ -229,7 +232,7 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
     fake::FailWith(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  HandleTarget target{HandleTarget::Kind::kSnapshot, {}, 0, 0, 0, {}, -1, {}};
+  HandleTarget target(HandleTarget::Kind::kSnapshot);
   for (const fake::Process& process : S().system.processes) {
     if (process.running) target.snapshot.push_back(process);
   }
@@ -262,8 +265,9 @@ HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id) 
       fake::FailWith(process.open_error);
       return nullptr;
     }
-    HandleTarget target{
-        HandleTarget::Kind::kProcess, {}, 0, process_id, desired_access, {}, -1, {}};
+    HandleTarget target(HandleTarget::Kind::kProcess);
+    target.process_id = process_id;
+    target.access = desired_access;
     return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
   }
   fake::FailWith(ERROR_INVALID_PARAMETER);  // what the system answers for an ended process
@@ -318,7 +322,8 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKE
     *result = nullptr;
     return ERROR_SUCCESS;
   }
-  HandleTarget target{HandleTarget::Kind::kRegistryKey, {}, 0, 0, 0, id, -1, {}};
+  HandleTarget target(HandleTarget::Kind::kRegistryKey);
+  target.key = id;
   *result = reinterpret_cast<HKEY>(fake::AddHandle(std::move(target)));
   return ERROR_SUCCESS;
 }
@@ -415,7 +420,9 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
     fake::FailWith(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  HandleTarget target{HandleTarget::Kind::kFile, {}, 0, 0, 0, {}, fd, file_name};
+  HandleTarget target(HandleTarget::Kind::kFile);
+  target.fd = fd;
+  target.path = file_name;
   return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
 }
 

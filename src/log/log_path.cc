@@ -1,5 +1,6 @@
 #include "log/log_path.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -37,11 +38,10 @@ DWORD ReadAgentString(bool use_64bit_view) {
                                      reinterpret_cast<BYTE*>(data.data()), &size);
   key.Close();
   if (read != ERROR_SUCCESS) return static_cast<DWORD>(read);
-  // REG_SZ data normally ends in a NUL, but nothing enforces it: take the text up to the
-  // first NUL, or all of it, so that no character of the path is lost and none is cut off
-  // inside the file calls.
-  const size_t stored = size < data.size() ? size : data.size();
-  install_dir.assign(data.data(), strnlen(data.data(), stored));
+  // REG_SZ data normally ends in a NUL, but nothing enforces it: the text runs to the first
+  // NUL, or to the end of the data when it has none, so an unterminated path keeps its last
+  // character and a NUL inside it ends it here rather than inside every file call.
+  install_dir.assign(data.data(), strnlen(data.data(), std::min<size_t>(size, data.size())));
   return ERROR_SUCCESS;
 }
 

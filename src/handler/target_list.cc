@@ -7,12 +7,23 @@
 namespace {
 
 constexpr const char* kBuiltInNames[] = {
-    "MongoDBCompass.exe", "MyAppsController.exe", "MyAppsHostController.exe",
-    "Teams.exe",          "brave.exe",            "chrome.exe",
-    "firefox.exe",        "keybase.exe",          "msedge.exe",
-    "msedgewebview.exe",  "msedgewebview2.exe",   "mstsc.exe",
-    "myApps.exe",         "obs64.exe",            "opera.exe",
-    "thunderbird.exe",    "vexo.exe",
+    "MongoDBCompass.exe",
+    "MyAppsController.exe",
+    "MyAppsHostController.exe",
+    "Teams.exe",
+    "brave.exe",
+    "chrome.exe",
+    "firefox.exe",
+    "keybase.exe",
+    "msedge.exe",
+    "msedgewebview.exe",
+    "msedgewebview2.exe",
+    "mstsc.exe",
+    "myApps.exe",
+    "obs64.exe",
+    "opera.exe",
+    "thunderbird.exe",
+    "vexo.exe",
 };
 
 const char kExecutableOption[] = "-e";

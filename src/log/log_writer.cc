@@ -27,8 +27,7 @@ void LogWriter::WriteLine(const std::string& level, const std::string& message) 
     OpenFileStream(stream_, log_path_, kAppendMode);
     if (!stream_.is_open()) return;
   }
-  const std::string line =
-      GetTimestampText() + GetThreadIdText() + " [ " + level + " ] " + message;
+  const std::string line = GetTimestampText() + GetThreadIdText() + " [ " + level + " ] " + message;
   stream_ << line << '\n';
   stream_.flush();
 }

@@ -13,6 +13,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// tlhelp32.h needs the types of windows.h before it.
 #include <tlhelp32.h>
 #else
 #include "platform/host/win32_api.h"

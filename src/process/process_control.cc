@@ -18,9 +18,10 @@ constexpr DWORD kAllProcesses = 0;
 constexpr UINT kTerminatedExitCode = 1;
 
 constexpr const char* kProtectedNames[] = {
-    "System",      "Idle",         "smss.exe",      "csrss.exe",       "wininit.exe",
-    "services.exe", "lsass.exe",   "svchost.exe",   "winlogon.exe",    "spoolsv.exe",
-    "taskhostw.exe", "fontdrvhost.exe", "audiodg.exe", "ntoskrnl.exe",
+    "System",       "Idle",         "smss.exe",      "csrss.exe",
+    "wininit.exe",  "services.exe", "lsass.exe",     "svchost.exe",
+    "winlogon.exe", "spoolsv.exe",  "taskhostw.exe", "fontdrvhost.exe",
+    "audiodg.exe",  "ntoskrnl.exe",
 };
 
 // Calls visit(process id) for each process other than this one whose image name matches
@@ -36,8 +37,7 @@ DWORD ForEachOtherProcessNamed(const std::string& name, Visit visit) {
   entry.dwSize = kProcessEntrySize;
   for (BOOL more = Process32First(snapshot.get(), &entry); more;
        more = Process32Next(snapshot.get(), &entry)) {
-    const std::string_view image(entry.szExeFile,
-                                 strnlen(entry.szExeFile, sizeof entry.szExeFile));
+    const std::string_view image(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
     if (entry.th32ProcessID == own_id || !NamesMatch(image, name)) continue;
     if (!visit(entry.th32ProcessID)) break;
   }

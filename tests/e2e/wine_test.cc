@@ -99,18 +99,23 @@ class WineTest : public ::testing::Test {
     setenv("QEMU_RESERVED_VA", "0x81000000", 1);
     fs::create_directories(kE2eDir);
     if (!fs::exists(kPrefix / "system.reg")) {
-      ASSERT_EQ(Shell("timeout 900 " + std::string(kWine64) + " wineboot -i", kE2eDir / "wineboot.out"), 0)
+      ASSERT_EQ(
+          Shell("timeout 900 " + std::string(kWine64) + " wineboot -i", kE2eDir / "wineboot.out"),
+          0)
           << "could not create the Wine prefix";
       Shell("wineserver -w", kE2eDir / "wineboot.out");
     }
   }
 
-  static void TearDownTestSuite() { Shell("wineserver -k; wineserver -w", kE2eDir / "teardown.out"); }
+  static void TearDownTestSuite() {
+    Shell("wineserver -k; wineserver -w", kE2eDir / "teardown.out");
+  }
 
   // Runs `command` with bash, its output going to `output` (a file: Wine's helper processes
   // inherit it and would hold a pipe open). Returns the exit status.
   static int Shell(const std::string& command, const fs::path& output) {
-    const std::string line = "bash -c " + Quoted(command) + " >>" + Quoted(output) + " 2>&1 </dev/null";
+    const std::string line =
+        "bash -c " + Quoted(command) + " >>" + Quoted(output) + " 2>&1 </dev/null";
     const int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -120,9 +125,9 @@ class WineTest : public ::testing::Test {
     work_ = kDriveC / "e2e" / name;
     fs::remove_all(work_);
     fs::create_directories(work_ / "bin");
-    for (const fs::path& program : {kWin32BuildDir / "hvprereqhandler.exe",
-                                    kWin32BuildDir / "e2e" / "launcher.exe",
-                                    kWin32BuildDir / "e2e" / "standin.exe"}) {
+    for (const fs::path& program :
+         {kWin32BuildDir / "hvprereqhandler.exe", kWin32BuildDir / "e2e" / "launcher.exe",
+          kWin32BuildDir / "e2e" / "standin.exe"}) {
       ASSERT_TRUE(fs::exists(program)) << program << " is missing: build the win32 preset first";
       fs::copy_file(program, work_ / "bin" / program.filename());
     }
@@ -145,9 +150,10 @@ class WineTest : public ::testing::Test {
 
   // The command that runs a Windows program in the test's time namespace.
   std::string WineCommand(const std::vector<std::string>& args) const {
-    std::string command = "cd " + Quoted(work_.string()) + " && timeout 300 unshare -T --monotonic=" +
-                          std::to_string(monotonic_offset_) +
-                          " --boottime=" + std::to_string(boottime_offset_) + " " + kWine64;
+    std::string command =
+        "cd " + Quoted(work_.string()) +
+        " && timeout 300 unshare -T --monotonic=" + std::to_string(monotonic_offset_) +
+        " --boottime=" + std::to_string(boottime_offset_) + " " + kWine64;
     for (const std::string& arg : args) command += " " + Quoted(arg);
     return command;
   }
@@ -185,8 +191,7 @@ class WineTest : public ::testing::Test {
 
   // The exit code of a stand-in, waiting up to `wait_seconds` for it; kNoExitCode while it
   // runs.
-  long ExitCodeOf(const std::string& folder, const std::string& image_name,
-                  int wait_seconds = 20) {
+  long ExitCodeOf(const std::string& folder, const std::string& image_name, int wait_seconds = 20) {
     const fs::path exit_file = work_ / folder / (image_name + ".exit");
     for (int i = 0; i < wait_seconds * 10 && !fs::exists(exit_file); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -241,8 +246,8 @@ TEST_F(WineTest, AlwaysKillEndsTheStandInAndSparesProtectedProcesses) {
   EXPECT_THAT(CheckedMessages(work_ / "hv agent" / "logs" / "hvprereqhandler.log"),
               ElementsAre(Running("chrome.exe"), Running("services.exe"), Running("svchost.exe"),
                           Found("chrome.exe, services.exe, svchost.exe"), kAlwaysKill,
-                          FailedToKill("services.exe", 5), Running("services.exe"), Running("svchost.exe"),
-                          StillRunning("services.exe, svchost.exe")));
+                          FailedToKill("services.exe", 5), Running("services.exe"),
+                          Running("svchost.exe"), StillRunning("services.exe, svchost.exe")));
 }
 
 TEST_F(WineTest, SettingsOnlyIn64BitViewDoNotCountAndTheThresholdShortensTheWindow) {
@@ -269,10 +274,10 @@ TEST_F(WineTest, StartupWindowPermitsEndingAStandInOfAnyCase) {
   EXPECT_EQ(RunHandler({"-E", "CHROME.EXE"}), 0);
 
   EXPECT_EQ(ExitCodeOf("apps", "CHROME.EXE"), 1);
-  EXPECT_THAT(CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
-              ElementsAre(Running("CHROME.EXE"), Running("chrome.exe"),
-                          Found("CHROME.EXE, chrome.exe"), kStartupCycle, kKilledAll,
-                          kNothingLeft));
+  EXPECT_THAT(
+      CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+      ElementsAre(Running("CHROME.EXE"), Running("chrome.exe"), Found("CHROME.EXE, chrome.exe"),
+                  kStartupCycle, kKilledAll, kNothingLeft));
 }
 
 TEST_F(WineTest, UnreadableInstallDirLogsBelowTheCurrentDirectory) {

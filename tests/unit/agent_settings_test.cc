@@ -12,8 +12,7 @@ constexpr DWORD kUntouched = 0xDEADBEEF;
 class ReadAgentDwordTest : public HostTest {
  protected:
   DWORD Read(DWORD* value, bool use_64bit_view = false) {
-    return ReadAgentDword(HKEY_LOCAL_MACHINE, kPatchKey, "alwaysKillApps", use_64bit_view,
-                          *value);
+    return ReadAgentDword(HKEY_LOCAL_MACHINE, kPatchKey, "alwaysKillApps", use_64bit_view, *value);
   }
 };
 

@@ -34,9 +34,8 @@ TEST_F(HandlerRunTest, RunningButNotPermitted) {
   system().AddProcess("firefox.exe");
   system().tick_count = 15 * 60000 + 1;
   EXPECT_EQ(Run(), kExitApplicationInUse);
-  EXPECT_THAT(LoggedMessages(),
-              ElementsAre(Running("chrome.exe"), Running("firefox.exe"),
-                          Found("chrome.exe, firefox.exe"), kCannotKill));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(Running("chrome.exe"), Running("firefox.exe"),
+                                            Found("chrome.exe, firefox.exe"), kCannotKill));
   EXPECT_TRUE(system().process(chrome).running);
   EXPECT_THAT(system().Calls(Api::kOpenProcess), IsEmpty());
 }
@@ -87,12 +86,12 @@ TEST_F(HandlerRunTest, ProtectedNameStopsTheKillPassAndStaysRunning) {
   const DWORD chrome = system().AddProcess("chrome.exe");
   AlwaysKill();
   EXPECT_EQ(Run({"-e", "svchost.exe"}), kExitApplicationInUse);
-  EXPECT_THAT(LoggedMessages(),
-              ElementsAre(Running("chrome.exe"), Running("svchost.exe"),
-                          Running("thunderbird.exe"),
-                          Found("chrome.exe, svchost.exe, thunderbird.exe"), kAlwaysKill,
-                          FailedToKill("svchost.exe", 5), Running("svchost.exe"),
-                          Running("thunderbird.exe"), StillRunning("svchost.exe, thunderbird.exe")));
+  EXPECT_THAT(
+      LoggedMessages(),
+      ElementsAre(Running("chrome.exe"), Running("svchost.exe"), Running("thunderbird.exe"),
+                  Found("chrome.exe, svchost.exe, thunderbird.exe"), kAlwaysKill,
+                  FailedToKill("svchost.exe", 5), Running("svchost.exe"),
+                  Running("thunderbird.exe"), StillRunning("svchost.exe, thunderbird.exe")));
   EXPECT_FALSE(system().process(chrome).running);
   EXPECT_TRUE(system().process(thunderbird).running);  // after the failure: not attempted
 }
@@ -102,9 +101,8 @@ TEST_F(HandlerRunTest, FailedKillOfAProcessThatEndsByItself) {
   system().on_sleep = [this, chrome](DWORD) { system().process(chrome).running = false; };
   AlwaysKill();
   EXPECT_EQ(Run(), 0);
-  EXPECT_THAT(LoggedMessages(),
-              ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
-                          FailedToKill("chrome.exe", 5), kNothingLeft));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
+                                            FailedToKill("chrome.exe", 5), kNothingLeft));
 }
 
 TEST_F(HandlerRunTest, SecondLookReportsOnlyWhatItFinds) {
@@ -113,10 +111,9 @@ TEST_F(HandlerRunTest, SecondLookReportsOnlyWhatItFinds) {
   system().on_sleep = [this](DWORD) { system().AddProcess("opera.exe"); };  // restarted
   AlwaysKill();
   EXPECT_EQ(Run(), kExitApplicationInUse);
-  EXPECT_THAT(LoggedMessages(),
-              ElementsAre(Running("brave.exe"), Running("opera.exe"),
-                          Found("brave.exe, opera.exe"), kAlwaysKill, kKilledAll,
-                          Running("opera.exe"), StillRunning("opera.exe")));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(Running("brave.exe"), Running("opera.exe"),
+                                            Found("brave.exe, opera.exe"), kAlwaysKill, kKilledAll,
+                                            Running("opera.exe"), StillRunning("opera.exe")));
 }
 
 TEST_F(HandlerRunTest, SecondLookCoversTheWholeTargetList) {
@@ -141,10 +138,9 @@ TEST_F(HandlerRunTest, ProcessListLostBeforeTheKillPassIsReportedAsAFailure) {
   // reads work again and still find chrome.exe.
   system().FailCall(Api::kCreateToolhelp32Snapshot, 18, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run(), kExitApplicationInUse);
-  EXPECT_THAT(LoggedMessages(),
-              ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
-                          FailedToKill("chrome.exe", 8), Running("chrome.exe"),
-                          StillRunning("chrome.exe")));
+  EXPECT_THAT(LoggedMessages(), ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill,
+                                            FailedToKill("chrome.exe", 8), Running("chrome.exe"),
+                                            StillRunning("chrome.exe")));
   EXPECT_TRUE(system().process(chrome).running);
 }
 

@@ -63,11 +63,16 @@ TEST_F(KillPermissionTest, StartupWindowLimits) {
     DWORD threshold;
     ULONGLONG window_ms;
   } cases[] = {
-      {"missing", false, 0, 900000},       {"zero", true, 0, 900000},
-      {"one", true, 1, 300000},            {"four", true, 4, 300000},
-      {"five", true, 5, 300000},           {"twenty", true, 20, 1200000},
-      {"thirty", true, 30, 1800000},       {"thirty-one", true, 31, 1800000},
-      {"top bit", true, 0x80000000, 1800000}, {"all bits", true, 0xFFFFFFFF, 1800000},
+      {"missing", false, 0, 900000},
+      {"zero", true, 0, 900000},
+      {"one", true, 1, 300000},
+      {"four", true, 4, 300000},
+      {"five", true, 5, 300000},
+      {"twenty", true, 20, 1200000},
+      {"thirty", true, 30, 1800000},
+      {"thirty-one", true, 31, 1800000},
+      {"top bit", true, 0x80000000, 1800000},
+      {"all bits", true, 0xFFFFFFFF, 1800000},
   };
   for (const Case& c : cases) {
     fake::Reset();

@@ -13,7 +13,8 @@ TEST(NormalizePathTest, Paths) {
     const char* path;
     const char* normalized;
   } cases[] = {
-      {"C:\\Program Files (x86)\\Agent\\logs\\x.log", "C:\\Program Files (x86)\\Agent\\logs\\x.log"},
+      {"C:\\Program Files (x86)\\Agent\\logs\\x.log",
+       "C:\\Program Files (x86)\\Agent\\logs\\x.log"},
       {"C:/Agent//logs\\/x.log", "C:\\Agent\\logs\\x.log"},
       {"C:\\\\logs\\x.log", "C:\\logs\\x.log"},
       {"\\\\server\\share\\Agent\\logs\\x.log", "server\\share\\Agent\\logs\\x.log"},
@@ -60,9 +61,9 @@ TEST_F(InstallDirTest, ReadsThe32BitView) {
   ReadAgentString(false);
   EXPECT_THAT(system().Calls(Api::kRegOpenKeyExA),
               ElementsAre(std::string("root=HKLM key=") + kAgentKey + " options=0 access=0x20219"));
-  EXPECT_THAT(system().Calls(Api::kRegQueryValueExA),
-              ElementsAre("name=HVAgentInstallDir no-data size=0",
-                          "name=HVAgentInstallDir data size=9"));
+  EXPECT_THAT(
+      system().Calls(Api::kRegQueryValueExA),
+      ElementsAre("name=HVAgentInstallDir no-data size=0", "name=HVAgentInstallDir data size=9"));
 }
 
 TEST_F(InstallDirTest, FailuresLeaveItEmpty) {
@@ -96,7 +97,8 @@ TEST_F(InstallDirTest, LogFilePaths) {
     const char* install_dir;
     const char* log_path;
   } cases[] = {
-      {"C:\\Program Files (x86)\\Agent", "C:\\Program Files (x86)\\Agent\\logs\\hvprereqhandler.log"},
+      {"C:\\Program Files (x86)\\Agent",
+       "C:\\Program Files (x86)\\Agent\\logs\\hvprereqhandler.log"},
       {"C:/Agent/", "C:\\Agent\\logs\\hvprereqhandler.log"},
       {"C:\\", "C:\\logs\\hvprereqhandler.log"},
       {"\\\\server\\share\\Agent", "server\\share\\Agent\\logs\\hvprereqhandler.log"},

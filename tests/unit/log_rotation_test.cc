@@ -61,8 +61,8 @@ TEST_F(LogRotationTest, LogAtTheLimitIsRotatedAtTheFirstLine) {
   LogInfo("first message");
   EXPECT_EQ(ReadFile(Generation(1)), full);
   EXPECT_FALSE(fs::exists(Generation(2)));
-  EXPECT_THAT(ReadLines(kLog), ElementsAre(HasSubstr("] [ INFO ] Log Open : "),
-                                           EndsWith("first message")));
+  EXPECT_THAT(ReadLines(kLog),
+              ElementsAre(HasSubstr("] [ INFO ] Log Open : "), EndsWith("first message")));
   EXPECT_THAT(system().Calls(Api::kCreateFileA),
               ElementsAre("agent\\logs\\hvprereqhandler.log access=0x80000000 share=7 "
                           "security=none disposition=3 flags=0x80 template=none"));
@@ -98,11 +98,12 @@ TEST_F(LogRotationTest, AllFourGenerationsMoveDownAndTheOldestIsLost) {
   EXPECT_EQ(ReadFile(Generation(2)), "generation 1");
   EXPECT_EQ(ReadFile(Generation(3)), "generation 2");
   EXPECT_EQ(ReadFile(Generation(4)), "generation 3");
-  EXPECT_THAT(system().Calls(Api::kCopyFileA),
-              ElementsAre(HasSubstr("hvprereqhandler3.log -> agent\\logs\\hvprereqhandler4.log "
-                                    "fail_if_exists=0"),
-                          HasSubstr("hvprereqhandler2.log -> "), HasSubstr("hvprereqhandler1.log -> "),
-                          HasSubstr("hvprereqhandler.log -> agent\\logs\\hvprereqhandler1.log")));
+  EXPECT_THAT(
+      system().Calls(Api::kCopyFileA),
+      ElementsAre(HasSubstr("hvprereqhandler3.log -> agent\\logs\\hvprereqhandler4.log "
+                            "fail_if_exists=0"),
+                  HasSubstr("hvprereqhandler2.log -> "), HasSubstr("hvprereqhandler1.log -> "),
+                  HasSubstr("hvprereqhandler.log -> agent\\logs\\hvprereqhandler1.log")));
 }
 
 TEST_F(LogRotationTest, MissingGenerationThreeLeavesGenerationFourAlone) {
@@ -134,11 +135,12 @@ TEST_F(LogRotationTest, DotInADirectoryNameChangesNoGenerationName) {
   WriteFile(logs / "hvprereqhandler.log", std::string(kLimit, 'b'));
   LogLines(1);
   EXPECT_TRUE(fs::exists(logs / "hvprereqhandler1.log"));
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);  // agent, agent.v2
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()),
+            2);  // agent, agent.v2
 }
 
 TEST_F(LogRotationTest, ClosingBannerAfter500CountedLinesMayRotate) {
-  LogLines(499);  // 500 counted lines with the opening banner
+  LogLines(499);                              // 500 counted lines with the opening banner
   WriteFile(kLog, std::string(kLimit, 'b'));  // another process filled it meanwhile
   CloseLogAtExit();
   EXPECT_EQ(ReadFile(Generation(1)), std::string(kLimit, 'b'));
@@ -173,7 +175,8 @@ TEST_F(LogRotationTest, UnmeasurableLogIsLeftAlone) {
   system().Fail(Api::kGetFileSizeEx, ERROR_INVALID_HANDLE);
   LogLines(1);
   EXPECT_FALSE(fs::exists(Generation(1)));
-  EXPECT_THAT(system().Calls(Api::kCloseHandle), ElementsAre("file agent\\logs\\hvprereqhandler.log"));
+  EXPECT_THAT(system().Calls(Api::kCloseHandle),
+              ElementsAre("file agent\\logs\\hvprereqhandler.log"));
   EXPECT_EQ(system().OpenHandleCount(), 0);
 }
 

@@ -31,12 +31,12 @@ TEST_F(LogWriterTest, ARunBetweenItsBanners) {
   system().local_time.wMilliseconds = 9;  // the tick count stays: the time stamp too
   CloseLogAtExit();
   const std::string stamp = std::string(R"(\[ )") + kDate + R"( 09:04:03:007 \]\[ 5208 \] )";
-  EXPECT_THAT(Lines(),
-              ElementsAre(MatchesRegex(stamp + R"(\[ INFO \] Log Open : )" + kDate + " 09:04:03:007"),
-                          MatchesRegex(stamp + R"(\[ INFO \] operation : Main; remarks : "No )"
-                                               R"(running"; return_value : 0;)"),
-                          MatchesRegex(stamp + R"(\[ INFO \] Log Close : )" + kDate +
-                                       " 09:04:03:009")));
+  EXPECT_THAT(
+      Lines(),
+      ElementsAre(MatchesRegex(stamp + R"(\[ INFO \] Log Open : )" + kDate + " 09:04:03:007"),
+                  MatchesRegex(stamp + R"(\[ INFO \] operation : Main; remarks : "No )"
+                                       R"(running"; return_value : 0;)"),
+                  MatchesRegex(stamp + R"(\[ INFO \] Log Close : )" + kDate + " 09:04:03:009")));
 }
 
 TEST_F(LogWriterTest, LevelsAndTimeStampsPerLine) {
@@ -44,8 +44,9 @@ TEST_F(LogWriterTest, LevelsAndTimeStampsPerLine) {
   system().tick_count += 16;
   system().local_time.wMilliseconds = 60;
   LogError("two");
-  EXPECT_THAT(Lines(), ElementsAre(::testing::_, MatchesRegex(R"(.* 09:04:03:007 \].* \[ INFO \] one)"),
-                                   MatchesRegex(R"(.* 09:04:03:060 \].* \[ ERROR \] two)")));
+  EXPECT_THAT(Lines(),
+              ElementsAre(::testing::_, MatchesRegex(R"(.* 09:04:03:007 \].* \[ INFO \] one)"),
+                          MatchesRegex(R"(.* 09:04:03:060 \].* \[ ERROR \] two)")));
 }
 
 TEST_F(LogWriterTest, NoLogCallLeavesTheFileAlone) {

@@ -91,10 +91,10 @@ TEST_F(ProcessControlTest, EmptyNameIsComparedButNeverEnded) {
 
 TEST_F(ProcessControlTest, ProtectedNamesInAnyCaseAreRefusedWithoutSnapshot) {
   const DWORD svchost = system().AddProcess("svchost.exe");
-  for (const char* name : {"System", "SYSTEM", "Idle", "smss.exe", "csrss.exe", "wininit.exe",
-                           "services.exe", "lsass.exe", "svchost.exe", "SVCHOST.EXE",
-                           "winlogon.exe", "spoolsv.exe", "taskhostw.exe", "fontdrvhost.exe",
-                           "audiodg.exe", "ntoskrnl.exe"}) {
+  for (const char* name :
+       {"System", "SYSTEM", "Idle", "smss.exe", "csrss.exe", "wininit.exe", "services.exe",
+        "lsass.exe", "svchost.exe", "SVCHOST.EXE", "winlogon.exe", "spoolsv.exe", "taskhostw.exe",
+        "fontdrvhost.exe", "audiodg.exe", "ntoskrnl.exe"}) {
     EXPECT_TRUE(IsProtectedProcess(name)) << name;
     EXPECT_EQ(TerminateProcessesByName(name), ERROR_ACCESS_DENIED) << name;
   }
@@ -106,8 +106,8 @@ TEST_F(ProcessControlTest, ProtectedNamesInAnyCaseAreRefusedWithoutSnapshot) {
 }
 
 TEST_F(ProcessControlTest, NearProtectedNamesAreNotProtected) {
-  for (const char* name : {"svchost", "C:\\Windows\\System32\\svchost.exe", " System",
-                           "Systems", "chrome.exe"}) {
+  for (const char* name :
+       {"svchost", "C:\\Windows\\System32\\svchost.exe", " System", "Systems", "chrome.exe"}) {
     EXPECT_FALSE(IsProtectedProcess(name)) << name;
   }
   EXPECT_EQ(TerminateProcessesByName("C:\\Windows\\System32\\svchost.exe"), ERROR_SUCCESS);

@@ -8,12 +8,23 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 const std::vector<std::string> kBuiltIns = {
-    "MongoDBCompass.exe", "MyAppsController.exe", "MyAppsHostController.exe",
-    "Teams.exe",          "brave.exe",            "chrome.exe",
-    "firefox.exe",        "keybase.exe",          "msedge.exe",
-    "msedgewebview.exe",  "msedgewebview2.exe",   "mstsc.exe",
-    "myApps.exe",         "obs64.exe",            "opera.exe",
-    "thunderbird.exe",    "vexo.exe",
+    "MongoDBCompass.exe",
+    "MyAppsController.exe",
+    "MyAppsHostController.exe",
+    "Teams.exe",
+    "brave.exe",
+    "chrome.exe",
+    "firefox.exe",
+    "keybase.exe",
+    "msedge.exe",
+    "msedgewebview.exe",
+    "msedgewebview2.exe",
+    "mstsc.exe",
+    "myApps.exe",
+    "obs64.exe",
+    "opera.exe",
+    "thunderbird.exe",
+    "vexo.exe",
 };
 
 // Builds the target list from `args`, as the handler does.
@@ -57,14 +68,14 @@ TEST(TargetListTest, CommandLines) {
     std::vector<std::string> args;
     std::vector<std::string> added;
   } cases[] = {
-      {{"h.exe", "-e", "app.exe", "-e", "app.exe"}, {"app.exe"}},  // repeated value
-      {{"h.exe", "-e", "chrome.exe"}, {}},                         // a built-in name
-      {{"h.exe", "-E", "app.exe"}, {"app.exe"}},                   // option in capitals
-      {{"h.exe", "-e"}, {}},                                       // trailing option
-      {{"h.exe", "-e", "-e", "app.exe"}, {"-e"}},                  // a value is never an option
-      {{"-e", "app.exe"}, {"app.exe"}},                            // element 0 is read too
-      {{"h.exe", "-e", ""}, {""}},                                 // an empty name
-      {{"h.exe", "app.exe", "/e", "--e", "-ee", "e"}, {}},         // other arguments
+      {{"h.exe", "-e", "app.exe", "-e", "app.exe"}, {"app.exe"}},     // repeated value
+      {{"h.exe", "-e", "chrome.exe"}, {}},                            // a built-in name
+      {{"h.exe", "-E", "app.exe"}, {"app.exe"}},                      // option in capitals
+      {{"h.exe", "-e"}, {}},                                          // trailing option
+      {{"h.exe", "-e", "-e", "app.exe"}, {"-e"}},                     // a value is never an option
+      {{"-e", "app.exe"}, {"app.exe"}},                               // element 0 is read too
+      {{"h.exe", "-e", ""}, {""}},                                    // an empty name
+      {{"h.exe", "app.exe", "/e", "--e", "-ee", "e"}, {}},            // other arguments
       {{"h.exe", "-e", " spaced name.exe "}, {" spaced name.exe "}},  // kept byte for byte
       {{"h.exe", "-e", "b.exe", "-e", "a.exe"}, {"a.exe", "b.exe"}},
       {{"h.exe", "-e", "a.exe", "-e", "b.exe"}, {"a.exe", "b.exe"}},

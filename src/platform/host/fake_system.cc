@@ -35,7 +35,7 @@ struct RegistryValue {
   DWORD type;
   std::vector<BYTE> data;
 };
-using RegistryKey = std::map<std::string, RegistryValue>;  // by lowered value name
+using RegistryKey = std::map<std::string, RegistryValue>;    // by lowered value name
 using RegistryKeyId = std::pair<RegistryView, std::string>;  // view and lowered path
 
 // What a handle handed out by the fake stands for.
@@ -252,9 +252,8 @@ DWORD GetCurrentProcessId() { return S().system.current_process_id; }
 HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id) {
   DWORD error = ERROR_SUCCESS;
   if (fake::RecordCall(Api::kOpenProcess,
-                       "access=" + fake::Hex(desired_access) +
-                           " inherit=" + std::to_string(inherit_handle) +
-                           " pid=" + std::to_string(process_id),
+                       "access=" + fake::Hex(desired_access) + " inherit=" +
+                           std::to_string(inherit_handle) + " pid=" + std::to_string(process_id),
                        &error)) {
     fake::FailWith(error);
     return nullptr;
@@ -279,8 +278,8 @@ BOOL TerminateProcess(HANDLE process, UINT exit_code) {
   const std::string subject =
       target != nullptr ? "pid=" + std::to_string(target->process_id) : "unknown handle";
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kTerminateProcess,
-                       subject + " exit_code=" + std::to_string(exit_code), &error)) {
+  if (fake::RecordCall(Api::kTerminateProcess, subject + " exit_code=" + std::to_string(exit_code),
+                       &error)) {
     return fake::FailWith(error);
   }
   if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
@@ -308,14 +307,14 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKE
   const std::string root = key == HKEY_LOCAL_MACHINE ? "HKLM" : "other";
   DWORD error = ERROR_SUCCESS;
   if (fake::RecordCall(Api::kRegOpenKeyExA,
-                       "root=" + root + " key=" + sub_key + " options=" +
-                           std::to_string(options) + " access=" + fake::Hex(desired),
+                       "root=" + root + " key=" + sub_key + " options=" + std::to_string(options) +
+                           " access=" + fake::Hex(desired),
                        &error)) {
     return static_cast<LONG>(error);
   }
   if (key != HKEY_LOCAL_MACHINE) return ERROR_INVALID_HANDLE;
-  const fake::RegistryView view = (desired & KEY_WOW64_64KEY) != 0 ? fake::RegistryView::k64
-                                                                     : fake::RegistryView::k32;
+  const fake::RegistryView view =
+      (desired & KEY_WOW64_64KEY) != 0 ? fake::RegistryView::k64 : fake::RegistryView::k32;
   const fake::RegistryKeyId id{view, fake::Lowered(sub_key)};
   if (S().registry.count(id) == 0) return ERROR_FILE_NOT_FOUND;
   if (S().system.open_key_yields_no_handle) {
@@ -328,8 +327,8 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKE
   return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
-                      LPBYTE data, LPDWORD data_size) {
+LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD data_size) {
   const std::string size_text = data_size != nullptr ? std::to_string(*data_size) : "none";
   DWORD error = ERROR_SUCCESS;
   if (fake::RecordCall(Api::kRegQueryValueExA,

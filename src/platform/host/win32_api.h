@@ -115,8 +115,8 @@ BOOL CloseHandle(HANDLE handle);
 
 // Registry.
 LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKEY result);
-LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
-                      LPBYTE data, LPDWORD data_size);
+LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD data_size);
 LONG RegCloseKey(HKEY key);
 
 // Clocks, threads and waiting.

@@ -72,6 +72,14 @@ long ExitCodeIn(const fs::path& file) {
   return text.empty() ? kNoExitCode : std::stol(text);
 }
 
+// Waits up to `seconds` for `file` to appear; true when it has.
+bool WaitForFile(const fs::path& file, int seconds) {
+  for (int i = 0; i < seconds * 10 && !fs::exists(file); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return fs::exists(file);
+}
+
 long ClockSeconds(clockid_t clock) {
   timespec now = {};
   clock_gettime(clock, &now);
@@ -107,9 +115,10 @@ class WineTest : public ::testing::Test {
     }
   }
 
-  static void TearDownTestSuite() {
-    Shell("wineserver -k; wineserver -w", kE2eDir / "teardown.out");
-  }
+  static void TearDownTestSuite() { StopWine(kE2eDir / "teardown.out"); }
+
+  // Ends the wineserver and every Windows process with it.
+  static void StopWine(const fs::path& output) { Shell("wineserver -k; wineserver -w", output); }
 
   // Runs `command` with bash, its output going to `output` (a file: Wine's helper processes
   // inherit it and would hold a pipe open). Returns the exit status.
@@ -134,13 +143,13 @@ class WineTest : public ::testing::Test {
     output_ = work_ / "wine.out";
   }
 
-  void TearDown() override { Shell("wineserver -k; wineserver -w", output_); }
+  void TearDown() override { StopWine(output_); }
 
   // Starts a Wine session whose clocks say the machine has been up for `uptime_seconds`:
   // ends the previous wineserver, so that the next Wine command starts one inside the new
   // time namespace, and removes the agent key from both registry views.
   void BootWithUptime(long uptime_seconds) {
-    Shell("wineserver -k; wineserver -w", output_);
+    StopWine(output_);
     monotonic_offset_ = uptime_seconds - ClockSeconds(CLOCK_MONOTONIC);
     boottime_offset_ = uptime_seconds - ClockSeconds(CLOCK_BOOTTIME);
     for (const char* view : {"/reg:32", "/reg:64"}) {
@@ -172,7 +181,7 @@ class WineTest : public ::testing::Test {
   }
 
   // Starts a copy of the stand-in named `image_name` in the folder `folder` of the test, and
-  // waits until it runs. Its exit code later appears in ExitCodeOf(image_name, folder).
+  // waits until it runs. Its exit code later appears in ExitCodeOf(folder, image_name).
   void StartStandIn(const std::string& folder, const std::string& image_name) {
     const fs::path dir = work_ / folder;
     fs::create_directories(dir);
@@ -183,19 +192,14 @@ class WineTest : public ::testing::Test {
                        WindowsPath(ready)}) +
               " &",
           output_);
-    for (int i = 0; i < 600 && !fs::exists(ready); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ASSERT_TRUE(fs::exists(ready)) << image_name << " did not start";
+    ASSERT_TRUE(WaitForFile(ready, 60)) << image_name << " did not start";
   }
 
   // The exit code of a stand-in, waiting up to `wait_seconds` for it; kNoExitCode while it
   // runs.
   long ExitCodeOf(const std::string& folder, const std::string& image_name, int wait_seconds = 20) {
     const fs::path exit_file = work_ / folder / (image_name + ".exit");
-    for (int i = 0; i < wait_seconds * 10 && !fs::exists(exit_file); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    WaitForFile(exit_file, wait_seconds);
     return ExitCodeIn(exit_file);
   }
 

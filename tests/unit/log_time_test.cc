@@ -74,7 +74,7 @@ TEST_F(LogTimeTest, TimestampIsKeptWhileTheTickCountStays) {
   EXPECT_THAT(GetTimestampText(), ::testing::HasSubstr("09:04:03:008 ]"));
 }
 
-TEST_F(LogTimeTest, ThreadTextIsKeptWhileTheThreadStays) {
+TEST_F(LogTimeTest, ThreadTextIsTheIdInDecimalAndFollowsTheThread) {
   system().current_thread_id = 5208;
   EXPECT_EQ(GetThreadIdText(), "[ 5208 ]");
   system().current_thread_id = 0xFFFFFFFF;

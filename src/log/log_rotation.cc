@@ -1,7 +1,7 @@
 #include "log/log_rotation.h"
 
+#include "log/log_file.h"
 #include "log/log_state.h"
-#include "platform/file_stream.h"
 #include "platform/scoped_handle.h"
 #include "platform/win32.h"
 
@@ -55,7 +55,7 @@ bool CopyGenerationsDown(const std::string& log_path) {
 
 }  // namespace
 
-void RotateIfNeeded(std::ofstream& stream, const std::string& log_path) {
+void RotateIfNeeded(ScopedHandle& log_file, const std::string& log_path) {
   int& counter = ProcessLogState().rotation_counter;
   const bool due = counter == 0;
   if (++counter == kRotationCheckInterval) counter = 0;
@@ -63,11 +63,10 @@ void RotateIfNeeded(std::ofstream& stream, const std::string& log_path) {
 
   LONGLONG size = 0;
   if (!ReadFileSize(log_path, &size) || size < kRotationSizeLimit) return;
-  if (stream.is_open()) stream.close();
+  log_file.Close();
   // Emptying the log after a failed copy would lose its lines: they wait for the next check.
   if (!CopyGenerationsDown(log_path)) return;
-  OpenFileStream(stream, log_path, std::ios::out | std::ios::trunc);
-  if (stream.is_open()) stream.close();
+  EmptyLog(log_path);
 }
 
 std::string GetPathStem(const std::string& path) {

@@ -1,41 +1,50 @@
 #include "log/log_writer.h"
 
+#include "log/log_file.h"
 #include "log/log_rotation.h"
 #include "log/log_time.h"
-#include "platform/file_stream.h"
 
 namespace {
 
-// Appends to the end of the file, creating it when missing; text mode stores each line
-// feed as a carriage return and a line feed.
-constexpr std::ios::openmode kAppendMode = std::ios::out | std::ios::app;
+// The bytes of `line` and its line end as a text-mode file stores them: each line feed,
+// also one inside a message, becomes a carriage return and a line feed.
+std::string AsStoredText(const std::string& line) {
+  std::string stored;
+  stored.reserve(line.size() + 2);
+  for (char c : line) {
+    if (c == '\n') stored += '\r';
+    stored += c;
+  }
+  return stored + "\r\n";
+}
 
 }  // namespace
 
-LogWriter::LogWriter(const std::string& log_path) {
-  OpenFileStream(stream_, log_path, kAppendMode);
-  if (!stream_.is_open()) return;
+LogWriter::LogWriter(const std::string& log_path) : file_(OpenLogForAppending(log_path)) {
+  if (!file_.valid()) return;
   log_path_ = log_path;
   WriteLine(kInfoLevel, "Log Open : " + FormatDateTime());
 }
 
 void LogWriter::WriteLine(const std::string& level, const std::string& message) {
   if (message.empty()) return;
-  RotateIfNeeded(stream_, log_path_);
-  if (!stream_.is_open()) {
+  ScopedLogFileLock locked(lock_);
+  RotateIfNeeded(file_, log_path_);
+  if (!file_.valid()) {
     if (log_path_.empty()) return;
-    OpenFileStream(stream_, log_path_, kAppendMode);
-    if (!stream_.is_open()) return;
+    file_.Reset(OpenLogForAppending(log_path_));
+    if (!file_.valid()) return;
   }
-  const std::string line = GetTimestampText() + GetThreadIdText() + " [ " + level + " ] " + message;
-  stream_ << line << '\n';
-  stream_.flush();
+  // The whole line in one write, so that it reaches the file whole among other processes'
+  // lines. A line that cannot be written is dropped; the next one is tried all the same.
+  AppendToLog(file_.get(), AsStoredText(GetTimestampText() + GetThreadIdText() + " [ " + level +
+                                        " ] " + message));
 }
 
 void LogWriter::Close() {
-  if (stream_.is_open()) {
+  if (file_.valid()) {
     WriteLine(kInfoLevel, "Log Close : " + FormatDateTime());
-    stream_.close();
+    file_.Close();
   }
   log_path_.clear();
 }

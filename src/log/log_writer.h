@@ -1,9 +1,12 @@
-// The writer of the log file: one open stream, one flushed line per call.
+// The writer of the log file: one open handle, one line per call, each handed to the system
+// in one write.
 #ifndef HVPREREQ_LOG_LOG_WRITER_H_
 #define HVPREREQ_LOG_LOG_WRITER_H_
 
-#include <fstream>
 #include <string>
+
+#include "log/log_file_lock.h"
+#include "platform/scoped_handle.h"
 
 inline const std::string kInfoLevel = "INFO";
 inline const std::string kErrorLevel = "ERROR";
@@ -15,9 +18,10 @@ class LogWriter {
   // keeps no path and drops every line.
   explicit LogWriter(const std::string& log_path);
 
-  // Writes "timestamp thread [ level ] message" and a line feed, and flushes it. The log
-  // may first be rotated, and is opened again when it is closed. Empty text writes nothing;
-  // a line that cannot be written is dropped without a trace.
+  // Writes "timestamp thread [ level ] message", a carriage return and a line feed, in one
+  // write, holding the log file lock. The log may first be rotated, and is opened again
+  // when it is closed. Empty text writes nothing; a line that cannot be written is dropped
+  // without a trace.
   void WriteLine(const std::string& level, const std::string& message);
 
   // Writes the closing banner when the file is open, closes it and forgets the path, so
@@ -25,7 +29,8 @@ class LogWriter {
   void Close();
 
  private:
-  std::ofstream stream_;
+  LogFileLock lock_;
+  ScopedHandle file_;
   std::string log_path_;
 };
 

@@ -4,9 +4,9 @@
 
 #include "platform/win32.h"
 
-// Owns a kernel handle (a process snapshot or a process) and closes it with CloseHandle.
-// Both NULL and INVALID_HANDLE_VALUE mean "no handle": the calls that make these handles
-// report failure with one or the other.
+// Owns a kernel handle (a process snapshot, a process, a file or a mutex) and closes it with
+// CloseHandle. Both NULL and INVALID_HANDLE_VALUE mean "no handle": the calls that make these
+// handles report failure with one or the other.
 class ScopedHandle {
  public:
   explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
@@ -21,6 +21,12 @@ class ScopedHandle {
   void Close() {
     if (valid()) CloseHandle(handle_);
     handle_ = nullptr;
+  }
+
+  // Closes the handle held, if any, and takes ownership of `handle`.
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
   }
 
  private:

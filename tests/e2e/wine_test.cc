@@ -9,7 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,37 +33,16 @@ const char kPatchKey[] = "HKLM\\SOFTWARE\\Vantorel\\Halvarion\\HVAgent\\Patch";
 const char kInternalSettingsKey[] =
     "HKLM\\SOFTWARE\\Vantorel\\Halvarion\\HVAgent\\Patch\\InternalSettings";
 constexpr long kMinute = 60;
+// A whole log line: time stamp, thread, level and some text.
+const char kLinePattern[] =
+    R"(\[ [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}:[0-9]{3} \]\[ [0-9]+ \] )"
+    R"(\[ (INFO|ERROR) \] .+)";
 constexpr long kNoExitCode = -1;  // the program still runs, or never ran
 
 std::string Quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The lines of a file whose lines end in CR LF; a line feed without its carriage return
-// comes back as a line ending in "<LF without CR>".
-std::vector<std::string> CrLfLines(const fs::path& file) {
-  const std::string text = ReadFile(file);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
-    if (lf > start && text[lf - 1] == '\r') {
-      lines.push_back(text.substr(start, lf - 1 - start));
-    } else {
-      lines.push_back(text.substr(start, lf - start) + "<LF without CR>");
-    }
-    start = lf + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
-  return lines;
 }
 
 // The exit code that the launcher wrote to `file`, or kNoExitCode when there is none yet.
@@ -195,6 +174,42 @@ class WineTest : public ::testing::Test {
     ASSERT_TRUE(WaitForFile(ready, 60)) << image_name << " did not start";
   }
 
+  // Starts stand-ins named `image_names` in the folder `folder` all at once, and waits until
+  // every one runs.
+  void StartStandIns(const std::string& folder, const std::vector<std::string>& image_names) {
+    const fs::path dir = work_ / folder;
+    fs::create_directories(dir);
+    for (const std::string& image_name : image_names) {
+      fs::copy_file(work_ / "bin" / "standin.exe", dir / image_name);
+      Shell(
+          WineCommand({WindowsPath(dir / image_name), WindowsPath(dir / (image_name + ".ready"))}) +
+              " &",
+          output_);
+    }
+    for (const std::string& image_name : image_names) {
+      ASSERT_TRUE(WaitForFile(dir / (image_name + ".ready"), 120))
+          << image_name << " did not start";
+    }
+  }
+
+  // Starts `runs` handlers at once and waits for all of them; returns their exit codes' low
+  // 8 bits (a Linux exit status keeps no more), in start order.
+  std::vector<int> RunHandlersAtOnce(int runs) {
+    std::string command;
+    for (int i = 0; i < runs; ++i) {
+      const fs::path status = work_ / ("handler" + std::to_string(i) + ".status");
+      command += "{ " + WineCommand({WindowsPath(work_ / "bin" / "hvprereqhandler.exe")}) +
+                 "; echo $? >" + Quoted(status.string()) + "; } & ";
+    }
+    Shell(command + "wait", output_);
+    std::vector<int> statuses;
+    for (int i = 0; i < runs; ++i) {
+      const std::string text = ReadFile(work_ / ("handler" + std::to_string(i) + ".status"));
+      statuses.push_back(text.empty() ? -1 : std::stoi(text));
+    }
+    return statuses;
+  }
+
   // The exit code of a stand-in, waiting up to `wait_seconds` for it; kNoExitCode while it
   // runs.
   long ExitCodeOf(const std::string& folder, const std::string& image_name, int wait_seconds = 20) {
@@ -217,12 +232,8 @@ class WineTest : public ::testing::Test {
   // messages as "LEVEL message".
   std::vector<std::string> CheckedMessages(const fs::path& log_file) {
     const std::vector<std::string> lines = CrLfLines(log_file);
-    const std::string stamp =
-        R"(\[ [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}:[0-9]{3} \]\[ [0-9]+ \] )";
     EXPECT_GE(lines.size(), 2u);
-    for (const std::string& line : lines) {
-      EXPECT_THAT(line, ::testing::MatchesRegex(stamp + R"(\[ (INFO|ERROR) \] .+)"));
-    }
+    EXPECT_THAT(lines, ::testing::Each(::testing::MatchesRegex(kLinePattern)));
     if (lines.size() >= 2) {
       EXPECT_THAT(lines.front(), ::testing::HasSubstr("] [ INFO ] Log Open : "));
       EXPECT_THAT(lines.back(), ::testing::HasSubstr("] [ INFO ] Log Close : "));
@@ -306,6 +317,76 @@ TEST_F(WineTest, MissingLogsFolderLeavesNothingBehind) {
   EXPECT_TRUE(fs::is_empty(work_ / "agent"));
   EXPECT_EQ(ExitCodeOf("apps", "firefox.exe", 2), kNoExitCode);
 }
+
+// The lines of `lines` that each run wrote, by run: lines are grouped by their thread id and
+// a group splits at each opening banner, since a later process may be given the id of one
+// that has ended. Each line comes back as "LEVEL message", banners as "OPEN" and "CLOSE".
+std::vector<std::vector<std::string>> RunsIn(const std::vector<std::string>& lines) {
+  std::map<std::string, std::vector<std::vector<std::string>>> runs_by_thread;
+  for (const std::string& line : lines) {
+    const size_t thread_start = line.find("][ ");
+    const size_t thread_end = line.find(" ]", thread_start + 3);
+    if (thread_start == std::string::npos || thread_end == std::string::npos) {
+      runs_by_thread["torn"].push_back({line});
+      continue;
+    }
+    std::vector<std::vector<std::string>>& runs =
+        runs_by_thread[line.substr(thread_start + 3, thread_end - thread_start - 3)];
+    std::string message = MessagesOf({line}).empty() ? "" : MessagesOf({line}).front();
+    if (line.find("] [ INFO ] Log Open : ") != std::string::npos) {
+      runs.emplace_back();
+      message = "OPEN";
+    } else if (line.find("] [ INFO ] Log Close : ") != std::string::npos) {
+      message = "CLOSE";
+    }
+    if (runs.empty()) runs.emplace_back();
+    runs.back().push_back(message);
+  }
+  std::vector<std::vector<std::string>> runs;
+  for (auto& [thread, thread_runs] : runs_by_thread) {
+    runs.insert(runs.end(), thread_runs.begin(), thread_runs.end());
+  }
+  return runs;
+}
+
+// What a run that finds `names` running and may not end them writes, as RunsIn gives it.
+std::vector<std::string> RefusedRun(const std::vector<std::string>& names) {
+  std::vector<std::string> run = {"OPEN"};
+  std::string joined;
+  for (const std::string& name : names) {
+    run.push_back(Running(name));
+    joined += (joined.empty() ? "" : ", ") + name;
+  }
+  run.push_back(Found(joined));
+  run.push_back(kCannotKill);
+  run.push_back("CLOSE");
+  return run;
+}
+
+// The stand-ins of the load tests: each run that finds them writes a line for each.
+const std::vector<std::string> kLoadStandIns = {"brave.exe",   "chrome.exe", "firefox.exe",
+                                                "keybase.exe", "msedge.exe", "mstsc.exe",
+                                                "opera.exe",   "vexo.exe"};
+
+class WineLoadTest : public WineTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WineLoadTest, RunsAtOnceOnOneLogKeepEveryLineWholeAndInOrder) {
+  const int runs = GetParam();
+  BootWithUptime(60 * kMinute);  // past the startup window: the stand-ins stay
+  const fs::path logs = work_ / "agent" / "logs";
+  fs::create_directories(logs);
+  SetInstallDir(WindowsPath(work_ / "agent"));
+  StartStandIns("apps", kLoadStandIns);
+
+  EXPECT_THAT(RunHandlersAtOnce(runs), ::testing::Each(20001 & 0xFF));
+
+  const std::vector<std::string> lines = CrLfLines(logs / "hvprereqhandler.log");
+  EXPECT_THAT(lines, ::testing::Each(::testing::MatchesRegex(kLinePattern)));
+  EXPECT_THAT(RunsIn(lines), ::testing::AllOf(::testing::SizeIs(runs),
+                                              ::testing::Each(RefusedRun(kLoadStandIns))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, WineLoadTest, ::testing::Values(8, 32));
 
 constexpr size_t kRotationLimit = 3145728;
 

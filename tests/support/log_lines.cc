@@ -1,5 +1,31 @@
 #include "log_lines.h"
 
+#include <fstream>
+#include <sstream>
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> CrLfLines(const std::filesystem::path& file) {
+  const std::string text = ReadFile(file);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
+    if (lf > start && text[lf - 1] == '\r') {
+      lines.push_back(text.substr(start, lf - 1 - start));
+    } else {
+      lines.push_back(text.substr(start, lf - start) + "<LF without CR>");
+    }
+    start = lf + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
+  return lines;
+}
+
 std::vector<std::string> MessagesOf(const std::vector<std::string>& lines) {
   std::vector<std::string> messages;
   for (const std::string& line : lines) {

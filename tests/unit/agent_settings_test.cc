@@ -25,7 +25,7 @@ TEST_F(ReadAgentDwordTest, ReadsADwordInThe32BitViewAndClosesTheKey) {
               ElementsAre(std::string("root=HKLM key=") + kPatchKey + " options=0 access=0x20219"));
   EXPECT_THAT(system().Calls(Api::kRegQueryValueExA),
               ElementsAre("name=alwaysKillApps data size=4"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ReadAgentDwordTest, The64BitViewIsSeparate) {
@@ -60,7 +60,7 @@ TEST_F(ReadAgentDwordTest, ValuesOfOtherShapes) {
     EXPECT_EQ(Read(&value), c.status) << c.what;
     EXPECT_EQ(value, c.value) << c.what;
   }
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ReadAgentDwordTest, Failures) {
@@ -69,7 +69,7 @@ TEST_F(ReadAgentDwordTest, Failures) {
 
   system().AddKey(View::k32, kPatchKey);
   EXPECT_EQ(Read(&value), ERROR_FILE_NOT_FOUND);  // no value
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 
   system().SetDword(View::k32, kPatchKey, "alwaysKillApps", 1);
   system().FailCall(Api::kRegOpenKeyExA, 1, ERROR_ACCESS_DENIED);
@@ -79,7 +79,7 @@ TEST_F(ReadAgentDwordTest, Failures) {
   // Closed after the missing value and after the failed query; the failed open had no key.
   EXPECT_EQ(system().Calls(Api::kRegCloseKey).size(), 2u);
   EXPECT_EQ(value, kUntouched);
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ReadAgentDwordTest, OpenWithoutKeyIsAnInvalidHandle) {

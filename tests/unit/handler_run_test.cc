@@ -57,7 +57,7 @@ TEST_F(HandlerRunTest, AlwaysKillEndsEverythingAfterOnePause) {
   EXPECT_THAT(system().Calls(Api::kSleep), ElementsAre("3000"));
   // First pass 17, one per name killed, second pass 17.
   EXPECT_EQ(system().Calls(Api::kCreateToolhelp32Snapshot).size(), 17u + 2u + 17u);
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(HandlerRunTest, StartupCyclePermits) {

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "log/log.h"
 #include "log/log_message.h"
 #include "log/log_state.h"
+#include "log_lines.h"
 #include "platform/host/fake_system.h"
 
 class HostTest : public ::testing::Test {
@@ -41,15 +43,20 @@ class HostTest : public ::testing::Test {
 
   fake::System& system() { return fake::TheSystem(); }
 
+  // The handles still open once the log has been closed and its writer destroyed, as at
+  // process exit: the writer keeps the log and its lock open between lines.
+  int HandlesLeftAtExit() {
+    CloseLogAtExit();
+    ProcessLogState().writer.reset();
+    return system().OpenHandleCount();
+  }
+
   // Points HVAgentInstallDir (32-bit view) at `dir` and creates its logs folder.
   void UseInstallDir(const std::string& dir) {
     system().SetString(View::k32, kAgentKey, "HVAgentInstallDir", dir);
     std::filesystem::create_directories(std::filesystem::path(dir) / "logs");
     log_file_ = std::filesystem::path(dir) / "logs" / "hvprereqhandler.log";
   }
-
-  // The lines of a file in the scratch folder, without their line feeds.
-  static std::vector<std::string> ReadLines(const std::filesystem::path& file);
 
   // The log lines in the install directory set by UseInstallDir, each as "LEVEL message",
   // without the banners.

@@ -53,7 +53,7 @@ TEST_F(KillPermissionTest, UptimeWithinTheWindowPermits) {
   // alwaysKillApps, startupThreshold, then the log's own read of the install directory.
   EXPECT_THAT(system().Calls(Api::kRegOpenKeyExA).at(1),
               ::testing::HasSubstr("InternalSettings options=0 access=0x20219"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(KillPermissionTest, StartupWindowLimits) {

@@ -53,7 +53,7 @@ TEST_F(InstallDirTest, StringData) {
     EXPECT_EQ(ReadAgentString(false), ERROR_SUCCESS) << c.what;
     EXPECT_EQ(ProcessLogState().install_dir, c.dir) << c.what;
   }
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(InstallDirTest, ReadsThe32BitView) {
@@ -89,7 +89,7 @@ TEST_F(InstallDirTest, FailuresLeaveItEmpty) {
   system().open_key_yields_no_handle = true;
   EXPECT_EQ(ReadAgentString(false), ERROR_INVALID_HANDLE);
   EXPECT_EQ(ProcessLogState().install_dir, "");
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(InstallDirTest, LogFilePaths) {
@@ -120,7 +120,7 @@ TEST_F(InstallDirTest, UnreadableInstallDirIsAskedForOncePerProcess) {
   LogInfo("second");
   EXPECT_EQ(GetAgentLogDir(), "\\logs\\");
   EXPECT_EQ(system().Calls(Api::kRegOpenKeyExA).size(), 1u);
-  EXPECT_EQ(ReadLines("logs/hvprereqhandler.log").size(), 3u);  // banner and both lines
+  EXPECT_EQ(CrLfLines("logs/hvprereqhandler.log").size(), 3u);  // banner and both lines
 }
 
 TEST_F(InstallDirTest, InstallDirIsReadAtTheFirstMessageOnly) {
@@ -130,7 +130,7 @@ TEST_F(InstallDirTest, InstallDirIsReadAtTheFirstMessageOnly) {
   LogError("two");
   CloseLogAtExit();
   EXPECT_EQ(system().Calls(Api::kRegOpenKeyExA).size(), 1u);
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "log/log_writer.h"
 
 #include <fstream>
+#include <functional>
 
 #include "host_test.h"
 #include "log/log.h"
@@ -8,6 +9,7 @@
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::IsEmpty;
 using ::testing::MatchesRegex;
 using ::testing::SizeIs;
@@ -23,7 +25,7 @@ class LogWriterTest : public LoggingTest {
     system().current_thread_id = 5208;
     system().local_time = SYSTEMTIME{2024, 3, 2, 5, 9, 4, 3, 7};
   }
-  std::vector<std::string> Lines() const { return ReadLines(kLogFile); }
+  std::vector<std::string> Lines() const { return CrLfLines(kLogFile); }
 };
 
 TEST_F(LogWriterTest, ARunBetweenItsBanners) {
@@ -81,7 +83,7 @@ TEST_F(LogWriterTest, MessagesAreWrittenWholeAndUnescaped) {
 }
 
 TEST_F(LogWriterTest, AppendsToEarlierRuns) {
-  { std::ofstream(kLogFile) << "an earlier run\n"; }
+  { std::ofstream(kLogFile, std::ios::binary) << "an earlier run\r\n"; }
   LogInfo("this run");
   EXPECT_THAT(Lines(), ElementsAre("an earlier run", ::testing::HasSubstr("Log Open"),
                                    ::testing::EndsWith("this run")));
@@ -124,8 +126,81 @@ TEST_F(LogWriterTest, UnreadableInstallDirLogsBelowTheCurrentDirectory) {
   fake::Reset();  // no agent key
   std::filesystem::create_directory("logs");
   LogInfo("relative");
-  EXPECT_THAT(ReadLines("logs/hvprereqhandler.log"),
+  EXPECT_THAT(CrLfLines("logs/hvprereqhandler.log"),
               ElementsAre(StartsWith("["), ::testing::EndsWith("relative")));
 }
 
 }  // namespace
+
+// Each line: the lock taken, the line in one write, the lock released; the rotation's probe
+// of the first line falls inside the lock too.
+TEST_F(LogWriterTest, EveryLineIsOneWriteInsideTheLock) {
+  LogInfo("one");
+  LogInfo("two");
+  std::vector<Api> file_and_lock_calls;
+  for (Api api : system().CallSequence()) {
+    if (api == Api::kWaitForSingleObject || api == Api::kReleaseMutex || api == Api::kWriteFile ||
+        api == Api::kGetFileSizeEx) {
+      file_and_lock_calls.push_back(api);
+    }
+  }
+  const Api kWait = Api::kWaitForSingleObject, kWrite = Api::kWriteFile,
+            kRelease = Api::kReleaseMutex;
+  EXPECT_THAT(file_and_lock_calls, ElementsAre(kWait, Api::kGetFileSizeEx, kWrite, kRelease, kWait,
+                                               kWrite, kRelease, kWait, kWrite, kRelease));
+  EXPECT_THAT(system().Calls(Api::kCreateMutexA),
+              ElementsAre("security=none owner=0 name=Global\\hvprereqhandler.log"));
+  EXPECT_THAT(system().Calls(Api::kWaitForSingleObject),
+              ::testing::Each("mutex Global\\hvprereqhandler.log ms=5000"));
+  EXPECT_THAT(system().Calls(Api::kWriteFile).at(1),
+              ::testing::MatchesRegex(R"(file agent\\logs\\hvprereqhandler.log bytes=[0-9]+ )"
+                                      R"(overlapped=none)"));
+  EXPECT_EQ(system().HeldMutexCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
+}
+
+// Without the lock a line still gets written: losing it would be worse than the rare race
+// the lock prevents. A wait that times out is not repeated for later lines.
+TEST_F(LogWriterTest, LinesAreWrittenWhenTheLockCannotBeHad) {
+  struct Case {
+    const char* what;
+    std::function<void(fake::System&)> arrange;
+    size_t waits;
+  } cases[] = {
+      {"mutex not created", [](fake::System& s) { s.Fail(Api::kCreateMutexA, 5); }, 0},
+      {"wait times out", [](fake::System& s) { s.wait_result = WAIT_TIMEOUT; }, 1},
+      {"wait fails", [](fake::System& s) { s.Fail(Api::kWaitForSingleObject, 6); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(kLogFile);
+    fake::Reset();
+    ProcessLogState() = LogState();
+    UseInstallDir("agent");
+    c.arrange(system());
+    LogInfo("one");
+    LogInfo("two");
+    CloseLogAtExit();
+    EXPECT_THAT(Lines(), ElementsAre(::testing::HasSubstr("Log Open"), EndsWith("one"),
+                                     EndsWith("two"), ::testing::HasSubstr("Log Close")));
+    EXPECT_THAT(system().Calls(Api::kWaitForSingleObject), SizeIs(c.waits));
+    EXPECT_THAT(system().Calls(Api::kReleaseMutex), IsEmpty());
+  }
+}
+
+TEST_F(LogWriterTest, LockLeftByAnEndedHolderIsTakenAndReleased) {
+  system().wait_result = WAIT_ABANDONED;
+  LogInfo("one");
+  LogInfo("two");
+  EXPECT_THAT(system().Calls(Api::kWaitForSingleObject), SizeIs(3));
+  EXPECT_THAT(system().Calls(Api::kReleaseMutex), SizeIs(3));
+  EXPECT_EQ(system().HeldMutexCount(), 0);
+}
+
+// A write that fails costs that line only.
+TEST_F(LogWriterTest, FailedWriteDropsOnlyItsOwnLine) {
+  system().FailCall(Api::kWriteFile, 2, ERROR_DISK_FULL);
+  LogInfo("lost");
+  LogInfo("kept");
+  EXPECT_THAT(Lines(), ElementsAre(::testing::HasSubstr("Log Open"), EndsWith("kept")));
+}

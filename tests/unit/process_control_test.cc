@@ -37,7 +37,7 @@ TEST_F(ProcessControlTest, RunningMatchesImageNamesIgnoringAsciiCase) {
   EXPECT_TRUE(IsProcessRunning("chrome.exe"));
   EXPECT_FALSE(IsProcessRunning("chrome"));
   EXPECT_FALSE(IsProcessRunning("firefox.exe"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, RunningTakesOneSnapshotAndStopsAtTheFirstMatch) {
@@ -68,7 +68,7 @@ TEST_F(ProcessControlTest, UnreadableProcessListMeansNothingRuns) {
   system().AddProcess("chrome.exe");
   system().Fail(Api::kCreateToolhelp32Snapshot, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_FALSE(IsProcessRunning("chrome.exe"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, FailedFirstEntryClosesTheSnapshot) {
@@ -77,7 +77,7 @@ TEST_F(ProcessControlTest, FailedFirstEntryClosesTheSnapshot) {
   EXPECT_FALSE(IsProcessRunning("chrome.exe"));
   EXPECT_EQ(TerminateProcessesByName("chrome.exe"), ERROR_SUCCESS);
   EXPECT_THAT(system().Calls(Api::kCloseHandle), ElementsAre("snapshot", "snapshot"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, EmptyNameIsComparedButNeverEnded) {
@@ -128,7 +128,7 @@ TEST_F(ProcessControlTest, EndsEveryMatchWithExitCodeOneAndClosesEachHandle) {
   EXPECT_THAT(system().Calls(Api::kTerminateProcess),
               ElementsAre("pid=" + std::to_string(first) + " exit_code=1",
                           "pid=" + std::to_string(second) + " exit_code=1"));
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, NoMatchingProcessIsSuccess) {
@@ -144,7 +144,7 @@ TEST_F(ProcessControlTest, AccessDeniedFirstStillEndsTheSecond) {
   EXPECT_TRUE(system().process(refusing).running);
   EXPECT_FALSE(system().process(second).running);
   EXPECT_EQ(system().process(second).exit_code, 1u);
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, LastFailureWinsAndLaterSuccessDoesNotReset) {
@@ -156,14 +156,14 @@ TEST_F(ProcessControlTest, LastFailureWinsAndLaterSuccessDoesNotReset) {
   EXPECT_EQ(TerminateProcessesByName("chrome.exe"), 31u);
   EXPECT_EQ(system().Calls(Api::kTerminateProcess).size(), 3u);
   EXPECT_EQ(system().Calls(Api::kCloseHandle).size(), 4u);  // three processes and the snapshot
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, OpenFailureCodeIsReturned) {
   system().AddProcess("chrome.exe");
   system().Fail(Api::kOpenProcess, ERROR_INVALID_PARAMETER);  // the process ended meanwhile
   EXPECT_EQ(TerminateProcessesByName("chrome.exe"), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(system().OpenHandleCount(), 0);
+  EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
 TEST_F(ProcessControlTest, UnreadableProcessListIsNoSuccessForTermination) {

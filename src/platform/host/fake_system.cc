@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +41,7 @@ using RegistryKeyId = std::pair<RegistryView, std::string>;  // view and lowered
 
 // What a handle handed out by the fake stands for.
 struct HandleTarget {
-  enum class Kind { kSnapshot, kProcess, kRegistryKey, kFile };
+  enum class Kind { kSnapshot, kProcess, kRegistryKey, kFile, kMutex };
   explicit HandleTarget(Kind handle_kind) : kind(handle_kind) {}
 
   Kind kind;
@@ -50,7 +51,7 @@ struct HandleTarget {
   DWORD access = 0;               // kProcess
   RegistryKeyId key;              // kRegistryKey
   int fd = -1;                    // kFile: the open host file
-  std::string path;               // kFile: its Windows path
+  std::string path;               // kFile: its Windows path; kMutex: its name
 };
 
 struct Failure {
@@ -66,6 +67,8 @@ struct State {
   DWORD next_process_id = 1000;
   DWORD last_error = ERROR_SUCCESS;
   std::map<Api, std::vector<std::string>> calls;
+  std::vector<Api> call_sequence;
+  int held_mutexes = 0;
   std::map<Api, std::vector<Failure>> failures;
 };
 
@@ -80,6 +83,7 @@ State& S() { return *StatePointer(); }
 bool RecordCall(Api api, const std::string& arguments, DWORD* error) {
   std::vector<std::string>& calls = S().calls[api];
   calls.push_back(arguments);
+  S().call_sequence.push_back(api);
   const int number = static_cast<int>(calls.size());
   for (const Failure& failure : S().failures[api]) {
     if (failure.call_number == 0 || failure.call_number == number) {
@@ -116,6 +120,8 @@ std::string Describe(const void* handle) {
       return target.key.second;
     case HandleTarget::Kind::kFile:
       return "file " + target.path;
+    case HandleTarget::Kind::kMutex:
+      return "mutex " + target.path;
   }
   return "";
 }
@@ -197,6 +203,10 @@ std::vector<std::string> System::Calls(Api api) const {
   auto it = S().calls.find(api);
   return it == S().calls.end() ? std::vector<std::string>() : it->second;
 }
+
+std::vector<Api> System::CallSequence() const { return S().call_sequence; }
+
+int System::HeldMutexCount() const { return S().held_mutexes; }
 
 int System::OpenHandleCount() const { return static_cast<int>(S().handles.size()); }
 
@@ -394,6 +404,51 @@ BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SY
 
 DWORD GetCurrentThreadId() { return S().system.current_thread_id; }
 
+HANDLE CreateMutexA(SECURITY_ATTRIBUTES* security, BOOL initial_owner, LPCSTR name) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kCreateMutexA,
+                       std::string("security=") + (security == nullptr ? "none" : "given") +
+                           " owner=" + std::to_string(initial_owner) +
+                           " name=" + (name == nullptr ? "none" : name),
+                       &error)) {
+    fake::FailWith(error);
+    return nullptr;
+  }
+  HandleTarget target(HandleTarget::Kind::kMutex);
+  target.path = name == nullptr ? "" : name;
+  if (initial_owner) ++S().held_mutexes;
+  return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kWaitForSingleObject,
+                       fake::Describe(handle) + " ms=" + std::to_string(milliseconds), &error)) {
+    fake::FailWith(error);
+    return WAIT_FAILED;
+  }
+  if (fake::FindHandle(handle, HandleTarget::Kind::kMutex) == nullptr) {
+    fake::FailWith(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  const DWORD result = S().system.wait_result.value_or(WAIT_OBJECT_0);
+  if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ++S().held_mutexes;
+  return result;
+}
+
+BOOL ReleaseMutex(HANDLE mutex) {
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kReleaseMutex, fake::Describe(mutex), &error)) {
+    return fake::FailWith(error);
+  }
+  if (fake::FindHandle(mutex, HandleTarget::Kind::kMutex) == nullptr) {
+    return fake::FailWith(ERROR_INVALID_HANDLE);
+  }
+  if (S().held_mutexes == 0) return fake::FailWith(ERROR_NOT_OWNER);
+  --S().held_mutexes;
+  return TRUE;
+}
+
 HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
                    SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file) {
@@ -409,14 +464,22 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
     fake::FailWith(error);
     return INVALID_HANDLE_VALUE;
   }
-  // Only what the handler asks for: reading a file that exists.
-  if (desired_access != GENERIC_READ || creation_disposition != OPEN_EXISTING) {
+  // Only the opens that the handler makes: reading a file that exists, appending to a file
+  // that is created when missing, and emptying a file that exists.
+  int flags = 0;
+  if (desired_access == GENERIC_READ && creation_disposition == OPEN_EXISTING) {
+    flags = O_RDONLY;
+  } else if (desired_access == FILE_APPEND_DATA && creation_disposition == OPEN_ALWAYS) {
+    flags = O_WRONLY | O_APPEND | O_CREAT;
+  } else if (desired_access == GENERIC_WRITE && creation_disposition == TRUNCATE_EXISTING) {
+    flags = O_WRONLY | O_TRUNC;
+  } else {
     fake::FailWith(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = ::open(fake::HostPath(file_name).c_str(), O_RDONLY);
+  const int fd = ::open(fake::HostPath(file_name).c_str(), flags, 0644);
   if (fd < 0) {
-    fake::FailWith(ERROR_FILE_NOT_FOUND);
+    fake::FailWith(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
   HandleTarget target(HandleTarget::Kind::kFile);
@@ -436,6 +499,28 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
   if (::fstat(target->fd, &status) != 0) return fake::FailWith(ERROR_INVALID_HANDLE);
   size->QuadPart = S().system.reported_file_size.value_or(status.st_size);
   return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
+               OVERLAPPED* overlapped) {
+  HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kWriteFile,
+                       fake::Describe(file) + " bytes=" + std::to_string(bytes_to_write) +
+                           " overlapped=" + (overlapped == nullptr ? "none" : "given"),
+                       &error)) {
+    *bytes_written = 0;
+    return fake::FailWith(error);
+  }
+  *bytes_written = 0;
+  if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
+  std::optional<size_t>& free_bytes = S().system.free_disk_bytes;
+  const size_t fitting = std::min<size_t>(bytes_to_write, free_bytes.value_or(bytes_to_write));
+  const ssize_t written = ::write(target->fd, buffer, fitting);
+  if (written < 0) return fake::FailWith(ERROR_ACCESS_DENIED);
+  *bytes_written = static_cast<DWORD>(written);
+  if (free_bytes) *free_bytes -= static_cast<size_t>(written);
+  return static_cast<size_t>(written) < bytes_to_write ? fake::FailWith(ERROR_DISK_FULL) : TRUE;
 }
 
 DWORD GetFileAttributesA(LPCSTR file_name) {

@@ -30,6 +30,10 @@ enum class Api {
   kGetFileSizeEx,
   kGetFileAttributesA,
   kCopyFileA,
+  kWriteFile,
+  kCreateMutexA,
+  kWaitForSingleObject,
+  kReleaseMutex,
 };
 
 // The two registry views of a 64-bit system. A 32-bit program sees k32 unless it asks for
@@ -54,6 +58,12 @@ class System {
   SYSTEMTIME local_time = {2024, 3, 2, 5, 9, 4, 3, 7};   // what the zone conversion gives
   // When set, GetFileSizeEx reports this size instead of the file's real one.
   std::optional<LONGLONG> reported_file_size;
+  // When set, the disk has room for this many more bytes: WriteFile writes what fits and
+  // reports ERROR_DISK_FULL when that is less than it was given.
+  std::optional<size_t> free_disk_bytes;
+  // When set, WaitForSingleObject answers this (WAIT_TIMEOUT, say) instead of taking the
+  // mutex.
+  std::optional<DWORD> wait_result;
   // Runs inside Sleep with its argument, so a test can end or start processes meanwhile.
   std::function<void(DWORD)> on_sleep;
 
@@ -87,6 +97,10 @@ class System {
 
   // The arguments of every call of `api` so far, in call order, as text.
   std::vector<std::string> Calls(Api api) const;
+  // Every recorded call so far, of every api, in call order.
+  std::vector<Api> CallSequence() const;
+  // How many times mutexes have been taken and not yet released.
+  int HeldMutexCount() const;
   // Kernel handles and registry keys handed out and not closed yet.
   int OpenHandleCount() const;
 };

@@ -20,6 +20,7 @@ using LPCSTR = const char*;
 using LONGLONG = std::int64_t;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
+using LPCVOID = const void*;
 struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
@@ -37,7 +38,9 @@ constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_BAD_LENGTH = 24;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_NOT_OWNER = 288;
 constexpr DWORD ERROR_INVALID_DATATYPE = 1804;
 
 constexpr DWORD REG_NONE = 0;
@@ -52,14 +55,23 @@ constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
 
 constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_APPEND_DATA = 0x4;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
 constexpr DWORD FILE_SHARE_DELETE = 0x4;
 constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
 constexpr DWORD PROCESS_TERMINATE = 0x1;
@@ -95,6 +107,7 @@ struct SYSTEMTIME {
 
 struct TIME_ZONE_INFORMATION;
 struct SECURITY_ATTRIBUTES;
+struct OVERLAPPED;
 
 union LARGE_INTEGER {
   LONGLONG QuadPart;
@@ -127,11 +140,18 @@ BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SY
                                      SYSTEMTIME* local);
 DWORD GetCurrentThreadId();
 
+// Named mutexes, shared by the processes of the machine.
+HANDLE CreateMutexA(SECURITY_ATTRIBUTES* security, BOOL initial_owner, LPCSTR name);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL ReleaseMutex(HANDLE mutex);
+
 // Files, which on the host are real files at the host path of the Windows path.
 HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
                    SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
+               OVERLAPPED* overlapped);
 DWORD GetFileAttributesA(LPCSTR file_name);
 BOOL CopyFileA(LPCSTR existing_file_name, LPCSTR new_file_name, BOOL fail_if_exists);
 

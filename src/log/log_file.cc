@@ -1,0 +1,29 @@
+#include "log/log_file.h"
+
+#include "platform/scoped_handle.h"
+
+namespace {
+
+constexpr DWORD kLogShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+}  // namespace
+
+HANDLE OpenLogForAppending(const std::string& path) {
+  // Append access alone, without write access, is what makes the system place each write at
+  // the end of the file as one operation.
+  return CreateFileA(path.c_str(), FILE_APPEND_DATA, kLogShareMode, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool AppendToLog(HANDLE log_file, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(log_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+             FALSE &&
+         written == bytes.size();
+}
+
+bool EmptyLog(const std::string& path) {
+  ScopedHandle emptied(CreateFileA(path.c_str(), GENERIC_WRITE, kLogShareMode, nullptr,
+                                   TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return emptied.valid();
+}

@@ -9,7 +9,7 @@ ensure_root() {
   fi
 }
 
-PACKAGES="cmake make g++ libgtest-dev libgmock-dev g++-mingw-w64-i686 wine wine32:i386 wine64 util-linux"
+PACKAGES="cmake make e2fsprogs procps g++ libgtest-dev libgmock-dev g++-mingw-w64-i686 wine wine32:i386 wine64 util-linux"
 
 package_missing() {
   ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"

@@ -11,12 +11,9 @@ constexpr int kRotationCheckInterval = 500;
 constexpr LONGLONG kRotationSizeLimit = 3145728;  // 3 MiB
 constexpr int kGenerations = 4;
 
-// The size of the file on disk, through a handle of its own that lets every other holder
-// go on reading, writing and deleting. False when it cannot be read.
+// The size of the file on disk. False when it cannot be read.
 bool ReadFileSize(const std::string& path, LONGLONG* size) {
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(OpenLogForReading(path));
   if (!file.valid()) return false;
   LARGE_INTEGER file_size = {};
   const BOOL read = GetFileSizeEx(file.get(), &file_size);

@@ -34,11 +34,16 @@ void LogWriter::WriteLine(const std::string& level, const std::string& message) 
     if (log_path_.empty()) return;
     file_.Reset(OpenLogForAppending(log_path_));
     if (!file_.valid()) return;
+    may_end_mid_line_ = true;
   }
   // The whole line in one write, so that it reaches the file whole among other processes'
   // lines. A line that cannot be written is dropped; the next one is tried all the same.
-  AppendToLog(file_.get(), AsStoredText(GetTimestampText() + GetThreadIdText() + " [ " + level +
-                                        " ] " + message));
+  std::string bytes =
+      AsStoredText(GetTimestampText() + GetThreadIdText() + " [ " + level + " ] " + message);
+  // After a write that the disk took only in part, in this process or an earlier one, the
+  // line starts on a line of its own instead of finishing the torn one.
+  if (may_end_mid_line_ && LogEndsMidLine(log_path_)) bytes = "\r\n" + bytes;
+  may_end_mid_line_ = !AppendToLog(file_.get(), bytes);
 }
 
 void LogWriter::Close() {

@@ -19,7 +19,8 @@ class LogWriter {
   explicit LogWriter(const std::string& log_path);
 
   // Writes "timestamp thread [ level ] message", a carriage return and a line feed, in one
-  // write, holding the log file lock. The log may first be rotated, and is opened again
+  // write, holding the log file lock; when the file ends in the middle of a torn line, a
+  // line end first. The log may first be rotated, and is opened again
   // when it is closed. Empty text writes nothing; a line that cannot be written is dropped
   // without a trace.
   void WriteLine(const std::string& level, const std::string& message);
@@ -32,6 +33,9 @@ class LogWriter {
   LogFileLock lock_;
   ScopedHandle file_;
   std::string log_path_;
+  // Whether the file may end in the middle of a line: after each open, and after a write
+  // that failed.
+  bool may_end_mid_line_ = true;
 };
 
 #endif  // HVPREREQ_LOG_LOG_WRITER_H_

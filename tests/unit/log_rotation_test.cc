@@ -30,8 +30,9 @@ std::string ReadFile(const fs::path& file) {
 
 class LogRotationTest : public LoggingTest {
  protected:
-  // The rotation's probes of the log's size: read-only opens.
-  std::vector<std::string> Probes() const {
+  // The read-only opens of the log: the rotation's probes of its size, and the writer's
+  // check for a torn last line after each open for appending.
+  std::vector<std::string> ReadOpens() const {
     std::vector<std::string> probes;
     for (const std::string& call : fake::TheSystem().Calls(Api::kCreateFileA)) {
       if (call.find(" access=0x80000000 ") != std::string::npos) probes.push_back(call);
@@ -72,17 +73,19 @@ TEST_F(LogRotationTest, LogAtTheLimitIsRotatedAtTheFirstLine) {
   EXPECT_FALSE(fs::exists(Generation(2)));
   EXPECT_THAT(CrLfLines(kLog),
               ElementsAre(HasSubstr("] [ INFO ] Log Open : "), EndsWith("first message")));
-  // Opened for appending, probed, emptied after the copies, opened again.
+  // Opened for appending, probed, emptied after the copies, opened again and checked for a
+  // torn last line.
   const std::string log = "agent\\logs\\hvprereqhandler.log";
-  EXPECT_THAT(
-      system().Calls(Api::kCreateFileA),
-      ElementsAre(log + " access=0x4 share=3 security=none disposition=4 flags=0x80 template=none",
-                  log + " access=0x80000000 share=7 security=none disposition=3 flags=0x80 "
-                        "template=none",
-                  log + " access=0x40000000 share=3 security=none disposition=5 flags=0x80 "
-                        "template=none",
-                  log + " access=0x4 share=3 security=none disposition=4 flags=0x80 "
-                        "template=none"));
+  const std::string read =
+      " access=0x80000000 share=7 security=none disposition=3 flags=0x80 "
+      "template=none";
+  const std::string append =
+      " access=0x4 share=3 security=none disposition=4 flags=0x80 template=none";
+  EXPECT_THAT(system().Calls(Api::kCreateFileA),
+              ElementsAre(log + append, log + read,
+                          log + " access=0x40000000 share=3 security=none disposition=5 "
+                                "flags=0x80 template=none",
+                          log + append, log + read));
   EXPECT_EQ(HandlesLeftAtExit(), 0);
 }
 
@@ -90,9 +93,9 @@ TEST_F(LogRotationTest, LogBelowTheLimitIsNotProbedAgainBeforeThe501stLine) {
   WriteFile(kLog, std::string(kLimit - 1, 'x'));
   LogLines(499);  // with the opening banner: 500 counted lines, the first of them probed
   EXPECT_FALSE(fs::exists(Generation(1)));
-  EXPECT_THAT(Probes(), SizeIs(1));
-  LogInfo("line 500");  // the 501st counted line
-  EXPECT_THAT(Probes(), SizeIs(2));
+  EXPECT_THAT(ReadOpens(), SizeIs(2));  // the probe and the check for a torn line
+  LogInfo("line 500");                  // the 501st counted line
+  EXPECT_THAT(ReadOpens(), SizeIs(4));  // the probe, and the check after the reopen
   EXPECT_TRUE(fs::exists(Generation(1)));
   EXPECT_THAT(CrLfLines(kLog), ElementsAre(EndsWith("line 500")));
 }
@@ -102,9 +105,9 @@ TEST_F(LogRotationTest, EmptyTextIsNotCountedButDroppedLinesAre) {
   LogLines(1);
   for (int i = 0; i < 1000; ++i) LogInfo("%s", "");
   LogLines(499);
-  EXPECT_THAT(Probes(), SizeIs(1));
+  EXPECT_THAT(ReadOpens(), SizeIs(1));
   LogLines(1);  // the 501st counted line
-  EXPECT_THAT(Probes(), SizeIs(2));
+  EXPECT_THAT(ReadOpens(), SizeIs(2));
 }
 
 TEST_F(LogRotationTest, AllFourGenerationsMoveDownAndTheOldestIsLost) {

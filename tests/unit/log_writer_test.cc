@@ -132,8 +132,8 @@ TEST_F(LogWriterTest, UnreadableInstallDirLogsBelowTheCurrentDirectory) {
 
 }  // namespace
 
-// Each line: the lock taken, the line in one write, the lock released; the rotation's probe
-// of the first line falls inside the lock too.
+// Each line: the lock taken, the line in one write, the lock released. The rotation's probe
+// and the check for a torn last line, both at the first line, fall inside the lock too.
 TEST_F(LogWriterTest, EveryLineIsOneWriteInsideTheLock) {
   LogInfo("one");
   LogInfo("two");
@@ -146,8 +146,9 @@ TEST_F(LogWriterTest, EveryLineIsOneWriteInsideTheLock) {
   }
   const Api kWait = Api::kWaitForSingleObject, kWrite = Api::kWriteFile,
             kRelease = Api::kReleaseMutex;
-  EXPECT_THAT(file_and_lock_calls, ElementsAre(kWait, Api::kGetFileSizeEx, kWrite, kRelease, kWait,
-                                               kWrite, kRelease, kWait, kWrite, kRelease));
+  EXPECT_THAT(file_and_lock_calls,
+              ElementsAre(kWait, Api::kGetFileSizeEx, Api::kGetFileSizeEx, kWrite, kRelease, kWait,
+                          kWrite, kRelease, kWait, kWrite, kRelease));
   EXPECT_THAT(system().Calls(Api::kCreateMutexA),
               ElementsAre("security=none owner=0 name=Global\\hvprereqhandler.log"));
   EXPECT_THAT(system().Calls(Api::kWaitForSingleObject),
@@ -203,4 +204,22 @@ TEST_F(LogWriterTest, FailedWriteDropsOnlyItsOwnLine) {
   LogInfo("lost");
   LogInfo("kept");
   EXPECT_THAT(Lines(), ElementsAre(::testing::HasSubstr("Log Open"), EndsWith("kept")));
+}
+
+// A line that the disk took only in part, here or in an earlier process, is left as it is;
+// the next line starts on a line of its own.
+TEST_F(LogWriterTest, LineAfterATornOneStartsOnItsOwnLine) {
+  { std::ofstream(kLogFile, std::ios::binary) << "[ 2024-03-05 09:0"; }  // an earlier run
+  LogInfo("one");
+  system().free_disk_bytes = 10;
+  LogInfo("torn");
+  system().free_disk_bytes.reset();  // room again
+  LogInfo("three");
+  LogInfo("four");
+  EXPECT_THAT(Lines(),
+              ElementsAre("[ 2024-03-05 09:0", ::testing::HasSubstr("] [ INFO ] Log Open : "),
+                          EndsWith("] [ INFO ] one"), MatchesRegex(R"(\[ [0-9]{4}-[0-9]{2}-)"),
+                          EndsWith("] [ INFO ] three"), EndsWith("] [ INFO ] four")));
+  // Checked after the open and after the failed write only.
+  EXPECT_THAT(system().Calls(Api::kReadFile), SizeIs(2));
 }

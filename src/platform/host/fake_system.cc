@@ -501,6 +501,42 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
   return TRUE;
 }
 
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* new_position,
+                      DWORD move_method) {
+  HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
+  DWORD error = ERROR_SUCCESS;
+  if (fake::RecordCall(Api::kSetFilePointerEx,
+                       fake::Describe(file) + " distance=" + std::to_string(distance.QuadPart) +
+                           " method=" + std::to_string(move_method),
+                       &error)) {
+    return fake::FailWith(error);
+  }
+  if (target == nullptr || move_method != FILE_BEGIN)
+    return fake::FailWith(ERROR_INVALID_PARAMETER);
+  const off_t position = ::lseek(target->fd, static_cast<off_t>(distance.QuadPart), SEEK_SET);
+  if (position < 0) return fake::FailWith(ERROR_INVALID_PARAMETER);
+  if (new_position != nullptr) new_position->QuadPart = position;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
+              OVERLAPPED* overlapped) {
+  HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
+  DWORD error = ERROR_SUCCESS;
+  *bytes_read = 0;
+  if (fake::RecordCall(Api::kReadFile,
+                       fake::Describe(file) + " bytes=" + std::to_string(bytes_to_read) +
+                           " overlapped=" + (overlapped == nullptr ? "none" : "given"),
+                       &error)) {
+    return fake::FailWith(error);
+  }
+  if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
+  const ssize_t read = ::read(target->fd, buffer, bytes_to_read);
+  if (read < 0) return fake::FailWith(ERROR_ACCESS_DENIED);
+  *bytes_read = static_cast<DWORD>(read);
+  return TRUE;
+}
+
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
                OVERLAPPED* overlapped) {
   HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);

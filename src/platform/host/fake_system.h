@@ -30,6 +30,8 @@ enum class Api {
   kGetFileSizeEx,
   kGetFileAttributesA,
   kCopyFileA,
+  kSetFilePointerEx,
+  kReadFile,
   kWriteFile,
   kCreateMutexA,
   kWaitForSingleObject,

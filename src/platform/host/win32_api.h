@@ -21,6 +21,7 @@ using LONGLONG = std::int64_t;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 using LPCVOID = const void*;
+using LPVOID = void*;
 struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
@@ -60,6 +61,7 @@ constexpr DWORD FILE_APPEND_DATA = 0x4;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
 constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
@@ -150,6 +152,10 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
                    SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* new_position,
+                      DWORD move_method);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
+              OVERLAPPED* overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
                OVERLAPPED* overlapped);
 DWORD GetFileAttributesA(LPCSTR file_name);

@@ -1,5 +1,7 @@
 #include "handler/handler_run.h"
 
+#include <functional>
+
 #include "handler_messages.h"
 #include "host_test.h"
 
@@ -142,6 +144,57 @@ TEST_F(HandlerRunTest, ProcessListLostBeforeTheKillPassIsReportedAsAFailure) {
                                             FailedToKill("chrome.exe", 8), Running("chrome.exe"),
                                             StillRunning("chrome.exe")));
   EXPECT_TRUE(system().process(chrome).running);
+}
+
+// Faults of the termination of chrome.exe, the one running target, with alwaysKillApps 1.
+// The first pass takes snapshots 1 to 17, the kill pass number 18.
+TEST_F(HandlerRunTest, TerminationFaultsGiveTheirMessagesAndTheSecondLookDecides) {
+  struct Case {
+    const char* what;
+    std::function<void(fake::System&, DWORD chrome)> arrange;
+    std::vector<std::string> messages_after_kill;
+    int exit_code;
+  } cases[] = {
+      {"TerminateProcess fails",
+       [](fake::System& s, DWORD) { s.Fail(Api::kTerminateProcess, ERROR_ACCESS_DENIED); },
+       {FailedToKill("chrome.exe", 5), Running("chrome.exe"), StillRunning("chrome.exe")},
+       kExitApplicationInUse},
+      {"OpenProcess fails",
+       [](fake::System& s, DWORD) { s.Fail(Api::kOpenProcess, ERROR_ACCESS_DENIED); },
+       {FailedToKill("chrome.exe", 5), Running("chrome.exe"), StillRunning("chrome.exe")},
+       kExitApplicationInUse},
+      {"ended between the snapshot and OpenProcess",
+       [](fake::System& s, DWORD chrome) {
+         s.after_snapshot = [&s, chrome](int n) {
+           if (n == 18) s.process(chrome).running = false;
+         };
+       },
+       {FailedToKill("chrome.exe", ERROR_INVALID_PARAMETER), kNothingLeft},
+       0},
+      {"ended before the kill pass",
+       [](fake::System& s, DWORD chrome) {
+         s.after_snapshot = [&s, chrome](int n) {
+           if (n == 17) s.process(chrome).running = false;
+         };
+       },
+       {kKilledAll, kNothingLeft},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake::Reset();
+    ProcessLogState() = LogState();
+    std::filesystem::remove_all("agent");
+    UseInstallDir("agent");
+    AlwaysKill();
+    const DWORD chrome = system().AddProcess("chrome.exe");
+    c.arrange(system(), chrome);
+    EXPECT_EQ(Run(), c.exit_code);
+    std::vector<std::string> expected = {Running("chrome.exe"), Found("chrome.exe"), kAlwaysKill};
+    expected.insert(expected.end(), c.messages_after_kill.begin(), c.messages_after_kill.end());
+    EXPECT_THAT(LoggedMessages(), ::testing::ContainerEq(expected));
+    EXPECT_EQ(HandlesLeftAtExit(), 0);
+  }
 }
 
 TEST_F(HandlerRunTest, ExitCodeDoesNotDependOnTheLog) {

@@ -246,7 +246,11 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
   for (const fake::Process& process : S().system.processes) {
     if (process.running) target.snapshot.push_back(process);
   }
-  return reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+  const HANDLE snapshot = reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+  if (S().system.after_snapshot) {
+    S().system.after_snapshot(static_cast<int>(S().calls[Api::kCreateToolhelp32Snapshot].size()));
+  }
+  return snapshot;
 }
 
 BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {

@@ -66,6 +66,9 @@ class System {
   // When set, WaitForSingleObject answers this (WAIT_TIMEOUT, say) instead of taking the
   // mutex.
   std::optional<DWORD> wait_result;
+  // Runs after each snapshot has been taken with the snapshot's number (1 for the first), so
+  // that a test can end a process that the snapshot still lists.
+  std::function<void(int)> after_snapshot;
   // Runs inside Sleep with its argument, so a test can end or start processes meanwhile.
   std::function<void(DWORD)> on_sleep;
 

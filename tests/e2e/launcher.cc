@@ -8,9 +8,24 @@
 
 namespace {
 
-// Quotes an argument so that the C runtime's command-line split gives it back unchanged
-// (the tests pass no double quotes or trailing backslashes).
-std::string Quoted(const char* argument) { return std::string("\"") + argument + "\""; }
+// Quotes an argument so that the C runtime's command-line split gives it back unchanged:
+// inside the quotes, a double quote is escaped with a backslash, and the backslashes right
+// before a double quote (or the closing one) are doubled.
+std::string Quoted(const char* argument) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (const char* c = argument; *c != '\0'; ++c) {
+    if (*c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(*c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += *c;
+  }
+  quoted.append(2 * backslashes, '\\');
+  return quoted + "\"";
+}
 
 }  // namespace
 

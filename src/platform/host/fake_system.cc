@@ -72,9 +72,11 @@ struct State {
   std::map<Api, std::vector<Failure>> failures;
 };
 
+// Never destroyed: handles that the process-wide log writer holds are closed during the
+// destruction of static objects, and must still find the system.
 std::unique_ptr<State>& StatePointer() {
-  static std::unique_ptr<State> state = std::make_unique<State>();
-  return state;
+  static auto* state = new std::unique_ptr<State>(std::make_unique<State>());
+  return *state;
 }
 
 State& S() { return *StatePointer(); }

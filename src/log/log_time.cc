@@ -21,6 +21,8 @@ std::string FormatDate() {
   const std::time_t now = std::time(nullptr);
   std::tm local = {};
   // A time the C library cannot convert leaves the fields zero rather than failing the line.
+  // The handler has one thread, so the library's shared result is safe to use.
+  // NOLINTNEXTLINE(concurrency-mt-unsafe)
   if (const std::tm* converted = std::localtime(&now)) local = *converted;
   return std::to_string(local.tm_year + 1900) + "-" + ZeroPadded(local.tm_mon + 1, 2) + "-" +
          ZeroPadded(local.tm_mday, 2);

@@ -1,6 +1,8 @@
 #include "process/process_control.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "platform/scoped_handle.h"
@@ -56,10 +58,9 @@ bool IsProcessRunning(const std::string& name) {
 }
 
 bool IsProtectedProcess(const std::string& name) {
-  for (const char* protected_name : kProtectedNames) {
-    if (NamesMatch(name, protected_name)) return true;
-  }
-  return false;
+  return std::any_of(
+      std::begin(kProtectedNames), std::end(kProtectedNames),
+      [&name](const char* protected_name) { return NamesMatch(name, protected_name); });
 }
 
 DWORD TerminateProcessesByName(const std::string& name) {
@@ -68,10 +69,9 @@ DWORD TerminateProcessesByName(const std::string& name) {
   DWORD result = ERROR_SUCCESS;
   const DWORD listing = ForEachOtherProcessNamed(name, [&result](DWORD id) {
     ScopedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
-    if (!process.valid()) {
+    // The error is read before the handle is closed, which would overwrite it.
+    if (!process.valid() || !TerminateProcess(process.get(), kTerminatedExitCode)) {
       result = GetLastError();
-    } else if (!TerminateProcess(process.get(), kTerminatedExitCode)) {
-      result = GetLastError();  // read before the handle is closed
     }
     return true;
   });

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <numeric>
 #include <fstream>
 #include <sstream>
 
@@ -43,8 +44,9 @@ const std::filesystem::path& ScratchLog() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> names = SplitAtNul(data, size);
   const std::string joined = JoinNames(names);
-  std::size_t length = 2 * (names.size() - 1);
-  for (const std::string& name : names) length += name.size();
+  const std::size_t length =
+      std::accumulate(names.begin(), names.end(), 2 * (names.size() - 1),
+                      [](std::size_t sum, const std::string& name) { return sum + name.size(); });
   Require(joined.size() == length);
   Require(joined.compare(0, names[0].size(), names[0]) == 0);
 

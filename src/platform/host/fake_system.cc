@@ -20,15 +20,15 @@ namespace {
 
 std::string Lowered(const std::string& text) {
   std::string lowered = text;
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return lowered;
 }
 
 std::string Hex(DWORD value) {
   char text[16];
-  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
+  static_cast<void>(std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value)));
   return text;
 }
 
@@ -87,13 +87,13 @@ bool RecordCall(Api api, const std::string& arguments, DWORD* error) {
   calls.push_back(arguments);
   S().call_sequence.push_back(api);
   const int number = static_cast<int>(calls.size());
-  for (const Failure& failure : S().failures[api]) {
-    if (failure.call_number == 0 || failure.call_number == number) {
-      *error = failure.error;
-      return true;
-    }
-  }
-  return false;
+  const std::vector<Failure>& failures = S().failures[api];
+  const auto failure = std::find_if(failures.begin(), failures.end(), [number](const Failure& f) {
+    return f.call_number == 0 || f.call_number == number;
+  });
+  if (failure == failures.end()) return false;
+  *error = failure->error;
+  return true;
 }
 
 std::uintptr_t AddHandle(HandleTarget target) {
@@ -165,10 +165,12 @@ void System::AddProcessWithId(DWORD id, const std::string& image_name) {
 }
 
 Process& System::process(DWORD id) {
-  for (Process& process : processes) {
-    if (process.id == id) return process;
+  const auto found = std::find_if(processes.begin(), processes.end(),
+                                  [id](const Process& candidate) { return candidate.id == id; });
+  if (found == processes.end()) {
+    throw std::out_of_range("no fake process with id " + std::to_string(id));
   }
-  throw std::out_of_range("no fake process with id " + std::to_string(id));
+  return *found;
 }
 
 void System::SetValue(RegistryView view, const std::string& key, const std::string& name,
@@ -248,7 +250,7 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
   for (const fake::Process& process : S().system.processes) {
     if (process.running) target.snapshot.push_back(process);
   }
-  const HANDLE snapshot = reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
+  HANDLE snapshot = reinterpret_cast<HANDLE>(fake::AddHandle(std::move(target)));
   if (S().system.after_snapshot) {
     S().system.after_snapshot(static_cast<int>(S().calls[Api::kCreateToolhelp32Snapshot].size()));
   }
@@ -363,7 +365,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD typ
   if (it == values.end()) return ERROR_FILE_NOT_FOUND;
   const fake::RegistryValue& value = it->second;
   if (type != nullptr) *type = value.type;
-  const DWORD size = static_cast<DWORD>(value.data.size());
+  const auto size = static_cast<DWORD>(value.data.size());
   if (data != nullptr) {
     if (*data_size < size) {
       *data_size = size;

@@ -22,8 +22,8 @@ using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 using LPCVOID = const void*;
 using LPVOID = void*;
-struct HKEY__;
-using HKEY = HKEY__*;
+struct HostRegistryKey;
+using HKEY = HostRegistryKey*;
 using PHKEY = HKEY*;
 
 constexpr BOOL FALSE = 0;
@@ -78,10 +78,9 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
 constexpr DWORD PROCESS_TERMINATE = 0x1;
 
-inline HKEY const HKEY_LOCAL_MACHINE =
+inline HostRegistryKey* const HKEY_LOCAL_MACHINE =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u));
-inline HANDLE const INVALID_HANDLE_VALUE =
-    reinterpret_cast<HANDLE>(~static_cast<std::uintptr_t>(0));
+inline void* const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~static_cast<std::uintptr_t>(0));
 
 struct PROCESSENTRY32 {
   DWORD dwSize;

@@ -20,9 +20,8 @@ class LogWriter {
 
   // Writes "timestamp thread [ level ] message", a carriage return and a line feed, in one
   // write, holding the log file lock; when the file ends in the middle of a torn line, a
-  // line end first. The log may first be rotated, and is opened again
-  // when it is closed. Empty text writes nothing; a line that cannot be written is dropped
-  // without a trace.
+  // line end first. The log may first be rotated, and is opened again when it is closed.
+  // Empty text writes nothing; a line that cannot be written is dropped without a trace.
   void WriteLine(const std::string& level, const std::string& message);
 
   // Writes the closing banner when the file is open, closes it and forgets the path, so

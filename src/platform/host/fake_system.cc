@@ -67,6 +67,7 @@ struct State {
   DWORD next_process_id = 1000;
   DWORD last_error = ERROR_SUCCESS;
   std::map<Api, std::vector<std::string>> calls;
+  std::map<Api, int> call_counts;
   std::vector<Api> call_sequence;
   int held_mutexes = 0;
   std::map<Api, std::vector<Failure>> failures;
@@ -81,19 +82,29 @@ std::unique_ptr<State>& StatePointer() {
 
 State& S() { return *StatePointer(); }
 
-// Records a call of `api` and tells whether it is to fail, and with which error.
-bool RecordCall(Api api, const std::string& arguments, DWORD* error) {
-  std::vector<std::string>& calls = S().calls[api];
-  calls.push_back(arguments);
-  S().call_sequence.push_back(api);
-  const int number = static_cast<int>(calls.size());
-  const std::vector<Failure>& failures = S().failures[api];
-  const auto failure = std::find_if(failures.begin(), failures.end(), [number](const Failure& f) {
-    return f.call_number == 0 || f.call_number == number;
-  });
-  if (failure == failures.end()) return false;
+// Tells whether the `number`-th call of `api` is to fail, and with which error.
+bool FailsNow(Api api, int number, DWORD* error) {
+  const auto failures = S().failures.find(api);
+  if (failures == S().failures.end()) return false;
+  const auto failure = std::find_if(
+      failures->second.begin(), failures->second.end(),
+      [number](const Failure& f) { return f.call_number == 0 || f.call_number == number; });
+  if (failure == failures->second.end()) return false;
   *error = failure->error;
   return true;
+}
+
+// Counts a call of `api`, records the text that `make_arguments` gives (only while calls are
+// recorded, so that a benchmark pays nothing for it) and tells whether the call is to fail,
+// and with which error.
+template <typename MakeArguments>
+bool RecordCall(Api api, MakeArguments make_arguments, DWORD* error) {
+  const int number = ++S().call_counts[api];
+  if (S().system.record_calls) {
+    S().calls[api].push_back(make_arguments());
+    S().call_sequence.push_back(api);
+  }
+  return FailsNow(api, number, error);
 }
 
 std::uintptr_t AddHandle(HandleTarget target) {
@@ -136,7 +147,9 @@ BOOL FailWith(DWORD error) {
 // Copies the snapshot's current entry into `entry` and advances, as Process32First/Next do.
 BOOL ReadSnapshotEntry(Api api, HANDLE snapshot, PROCESSENTRY32* entry, bool first) {
   DWORD error = ERROR_SUCCESS;
-  if (RecordCall(api, "dwSize=" + std::to_string(entry->dwSize), &error)) return FailWith(error);
+  if (RecordCall(
+          api, [&] { return std::string("dwSize=" + std::to_string(entry->dwSize)); }, &error))
+    return FailWith(error);
   HandleTarget* target = FindHandle(snapshot, HandleTarget::Kind::kSnapshot);
   if (target == nullptr) return FailWith(ERROR_INVALID_HANDLE);
   if (entry->dwSize != sizeof(PROCESSENTRY32)) return FailWith(ERROR_BAD_LENGTH);
@@ -199,7 +212,7 @@ void System::AddKey(RegistryView view, const std::string& key) {
 void System::Fail(Api api, DWORD error) { S().failures[api].push_back(Failure{0, error}); }
 
 void System::FailCall(Api api, int call_number, DWORD error) {
-  const int made = static_cast<int>(S().calls[api].size());
+  const int made = S().call_counts[api];
   S().failures[api].push_back(Failure{made + call_number, error});
 }
 
@@ -236,9 +249,13 @@ void SetLastError(DWORD error) { S().last_error = error; }
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD process_id) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kCreateToolhelp32Snapshot,
-                       "flags=" + std::to_string(flags) + " pid=" + std::to_string(process_id),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kCreateToolhelp32Snapshot,
+          [&] {
+            return std::string("flags=" + std::to_string(flags) +
+                               " pid=" + std::to_string(process_id));
+          },
+          &error)) {
     fake::FailWith(error);
     return INVALID_HANDLE_VALUE;
   }
@@ -269,10 +286,14 @@ DWORD GetCurrentProcessId() { return S().system.current_process_id; }
 
 HANDLE OpenProcess(DWORD desired_access, BOOL inherit_handle, DWORD process_id) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kOpenProcess,
-                       "access=" + fake::Hex(desired_access) + " inherit=" +
-                           std::to_string(inherit_handle) + " pid=" + std::to_string(process_id),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kOpenProcess,
+          [&] {
+            return std::string("access=" + fake::Hex(desired_access) +
+                               " inherit=" + std::to_string(inherit_handle) +
+                               " pid=" + std::to_string(process_id));
+          },
+          &error)) {
     fake::FailWith(error);
     return nullptr;
   }
@@ -296,8 +317,10 @@ BOOL TerminateProcess(HANDLE process, UINT exit_code) {
   const std::string subject =
       target != nullptr ? "pid=" + std::to_string(target->process_id) : "unknown handle";
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kTerminateProcess, subject + " exit_code=" + std::to_string(exit_code),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kTerminateProcess,
+          [&] { return std::string(subject + " exit_code=" + std::to_string(exit_code)); },
+          &error)) {
     return fake::FailWith(error);
   }
   if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
@@ -311,7 +334,9 @@ BOOL TerminateProcess(HANDLE process, UINT exit_code) {
 BOOL CloseHandle(HANDLE handle) {
   const std::string subject = fake::Describe(handle);
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kCloseHandle, subject, &error)) return fake::FailWith(error);
+  if (fake::RecordCall(
+          Api::kCloseHandle, [&] { return std::string(subject); }, &error))
+    return fake::FailWith(error);
   auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
   if (it == S().handles.end() || it->second.kind == HandleTarget::Kind::kRegistryKey) {
     return fake::FailWith(ERROR_INVALID_HANDLE);
@@ -324,10 +349,13 @@ BOOL CloseHandle(HANDLE handle) {
 LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM desired, PHKEY result) {
   const std::string root = key == HKEY_LOCAL_MACHINE ? "HKLM" : "other";
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kRegOpenKeyExA,
-                       "root=" + root + " key=" + sub_key + " options=" + std::to_string(options) +
-                           " access=" + fake::Hex(desired),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kRegOpenKeyExA,
+          [&] {
+            return std::string("root=" + root + " key=" + sub_key + " options=" +
+                               std::to_string(options) + " access=" + fake::Hex(desired));
+          },
+          &error)) {
     return static_cast<LONG>(error);
   }
   if (key != HKEY_LOCAL_MACHINE) return ERROR_INVALID_HANDLE;
@@ -349,10 +377,13 @@ LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD typ
                       LPDWORD data_size) {
   const std::string size_text = data_size != nullptr ? std::to_string(*data_size) : "none";
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kRegQueryValueExA,
-                       "name=" + std::string(value_name) +
-                           (data != nullptr ? " data" : " no-data") + " size=" + size_text,
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kRegQueryValueExA,
+          [&] {
+            return std::string("name=" + std::string(value_name) +
+                               (data != nullptr ? " data" : " no-data") + " size=" + size_text);
+          },
+          &error)) {
     return static_cast<LONG>(error);
   }
   HandleTarget* target = fake::FindHandle(key, HandleTarget::Kind::kRegistryKey);
@@ -380,7 +411,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD typ
 LONG RegCloseKey(HKEY key) {
   HandleTarget* target = fake::FindHandle(key, HandleTarget::Kind::kRegistryKey);
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kRegCloseKey, fake::Describe(key), &error)) {
+  if (fake::RecordCall(
+          Api::kRegCloseKey, [&] { return std::string(fake::Describe(key)); }, &error)) {
     return static_cast<LONG>(error);
   }
   if (target == nullptr) return ERROR_INVALID_HANDLE;
@@ -392,7 +424,8 @@ ULONGLONG GetTickCount64() { return S().system.tick_count; }
 
 void Sleep(DWORD milliseconds) {
   DWORD error = ERROR_SUCCESS;
-  fake::RecordCall(Api::kSleep, std::to_string(milliseconds), &error);
+  fake::RecordCall(
+      Api::kSleep, [&] { return std::string(std::to_string(milliseconds)); }, &error);
   if (S().system.on_sleep) S().system.on_sleep(milliseconds);
 }
 
@@ -402,8 +435,9 @@ void GetSystemTime(SYSTEMTIME* utc) { *utc = S().system.system_time; }
 BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME*,
                                      SYSTEMTIME* local) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kSystemTimeToTzSpecificLocalTime,
-                       zone == nullptr ? "current zone" : "given zone", &error)) {
+  if (fake::RecordCall(
+          Api::kSystemTimeToTzSpecificLocalTime,
+          [&] { return std::string(zone == nullptr ? "current zone" : "given zone"); }, &error)) {
     return fake::FailWith(error);
   }
   *local = S().system.local_time;
@@ -414,11 +448,14 @@ DWORD GetCurrentThreadId() { return S().system.current_thread_id; }
 
 HANDLE CreateMutexA(SECURITY_ATTRIBUTES* security, BOOL initial_owner, LPCSTR name) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kCreateMutexA,
-                       std::string("security=") + (security == nullptr ? "none" : "given") +
-                           " owner=" + std::to_string(initial_owner) +
-                           " name=" + (name == nullptr ? "none" : name),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kCreateMutexA,
+          [&] {
+            return std::string(std::string("security=") + (security == nullptr ? "none" : "given") +
+                               " owner=" + std::to_string(initial_owner) +
+                               " name=" + (name == nullptr ? "none" : name));
+          },
+          &error)) {
     fake::FailWith(error);
     return nullptr;
   }
@@ -430,8 +467,12 @@ HANDLE CreateMutexA(SECURITY_ATTRIBUTES* security, BOOL initial_owner, LPCSTR na
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kWaitForSingleObject,
-                       fake::Describe(handle) + " ms=" + std::to_string(milliseconds), &error)) {
+  if (fake::RecordCall(
+          Api::kWaitForSingleObject,
+          [&] {
+            return std::string(fake::Describe(handle) + " ms=" + std::to_string(milliseconds));
+          },
+          &error)) {
     fake::FailWith(error);
     return WAIT_FAILED;
   }
@@ -446,7 +487,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 
 BOOL ReleaseMutex(HANDLE mutex) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kReleaseMutex, fake::Describe(mutex), &error)) {
+  if (fake::RecordCall(
+          Api::kReleaseMutex, [&] { return std::string(fake::Describe(mutex)); }, &error)) {
     return fake::FailWith(error);
   }
   if (fake::FindHandle(mutex, HandleTarget::Kind::kMutex) == nullptr) {
@@ -461,14 +503,17 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
                    SECURITY_ATTRIBUTES* security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kCreateFileA,
-                       std::string(file_name) + " access=" + fake::Hex(desired_access) +
-                           " share=" + std::to_string(share_mode) +
-                           " security=" + (security == nullptr ? "none" : "given") +
-                           " disposition=" + std::to_string(creation_disposition) +
-                           " flags=" + fake::Hex(flags_and_attributes) +
-                           " template=" + (template_file == nullptr ? "none" : "given"),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kCreateFileA,
+          [&] {
+            return std::string(std::string(file_name) + " access=" + fake::Hex(desired_access) +
+                               " share=" + std::to_string(share_mode) +
+                               " security=" + (security == nullptr ? "none" : "given") +
+                               " disposition=" + std::to_string(creation_disposition) +
+                               " flags=" + fake::Hex(flags_and_attributes) +
+                               " template=" + (template_file == nullptr ? "none" : "given"));
+          },
+          &error)) {
     fake::FailWith(error);
     return INVALID_HANDLE_VALUE;
   }
@@ -499,7 +544,8 @@ HANDLE CreateFileA(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
   HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kGetFileSizeEx, fake::Describe(file), &error)) {
+  if (fake::RecordCall(
+          Api::kGetFileSizeEx, [&] { return std::string(fake::Describe(file)); }, &error)) {
     return fake::FailWith(error);
   }
   if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
@@ -513,10 +559,14 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* new_po
                       DWORD move_method) {
   HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kSetFilePointerEx,
-                       fake::Describe(file) + " distance=" + std::to_string(distance.QuadPart) +
-                           " method=" + std::to_string(move_method),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kSetFilePointerEx,
+          [&] {
+            return std::string(fake::Describe(file) +
+                               " distance=" + std::to_string(distance.QuadPart) +
+                               " method=" + std::to_string(move_method));
+          },
+          &error)) {
     return fake::FailWith(error);
   }
   if (target == nullptr || move_method != FILE_BEGIN)
@@ -532,10 +582,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_rea
   HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
   DWORD error = ERROR_SUCCESS;
   *bytes_read = 0;
-  if (fake::RecordCall(Api::kReadFile,
-                       fake::Describe(file) + " bytes=" + std::to_string(bytes_to_read) +
-                           " overlapped=" + (overlapped == nullptr ? "none" : "given"),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kReadFile,
+          [&] {
+            return std::string(fake::Describe(file) + " bytes=" + std::to_string(bytes_to_read) +
+                               " overlapped=" + (overlapped == nullptr ? "none" : "given"));
+          },
+          &error)) {
     return fake::FailWith(error);
   }
   if (target == nullptr) return fake::FailWith(ERROR_INVALID_HANDLE);
@@ -549,10 +602,13 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_
                OVERLAPPED* overlapped) {
   HandleTarget* target = fake::FindHandle(file, HandleTarget::Kind::kFile);
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kWriteFile,
-                       fake::Describe(file) + " bytes=" + std::to_string(bytes_to_write) +
-                           " overlapped=" + (overlapped == nullptr ? "none" : "given"),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kWriteFile,
+          [&] {
+            return std::string(fake::Describe(file) + " bytes=" + std::to_string(bytes_to_write) +
+                               " overlapped=" + (overlapped == nullptr ? "none" : "given"));
+          },
+          &error)) {
     *bytes_written = 0;
     return fake::FailWith(error);
   }
@@ -569,7 +625,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_
 
 DWORD GetFileAttributesA(LPCSTR file_name) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kGetFileAttributesA, file_name, &error)) {
+  if (fake::RecordCall(
+          Api::kGetFileAttributesA, [&] { return std::string(file_name); }, &error)) {
     fake::FailWith(error);
     return INVALID_FILE_ATTRIBUTES;
   }
@@ -583,10 +640,13 @@ DWORD GetFileAttributesA(LPCSTR file_name) {
 
 BOOL CopyFileA(LPCSTR existing_file_name, LPCSTR new_file_name, BOOL fail_if_exists) {
   DWORD error = ERROR_SUCCESS;
-  if (fake::RecordCall(Api::kCopyFileA,
-                       std::string(existing_file_name) + " -> " + new_file_name +
-                           " fail_if_exists=" + std::to_string(fail_if_exists),
-                       &error)) {
+  if (fake::RecordCall(
+          Api::kCopyFileA,
+          [&] {
+            return std::string(std::string(existing_file_name) + " -> " + new_file_name +
+                               " fail_if_exists=" + std::to_string(fail_if_exists));
+          },
+          &error)) {
     return fake::FailWith(error);
   }
   namespace fs = std::filesystem;

@@ -93,6 +93,10 @@ class System {
   // Creates an empty key.
   void AddKey(RegistryView view, const std::string& key);
 
+  // Whether calls are recorded for Calls and CallSequence; a benchmark turns it off. Calls
+  // are counted, and fail as asked, either way.
+  bool record_calls = true;
+
   // Makes every later call of `api` fail with `error`.
   void Fail(Api api, DWORD error);
   // Makes only the `call_number`-th call of `api` from now on fail (1 is the next one).

@@ -11,15 +11,24 @@
 
 namespace {
 
-// Formats the whole text, however long, in a buffer of exactly its size, and logs it.
+// Room for the handler's own messages, so that most are formatted once, without an
+// allocation; a longer text is measured and formatted again in a buffer of its size.
+constexpr size_t kShortMessage = 512;
+
+// Formats the whole text, however long, and logs it.
 void LogFormatted(const std::string& level, const char* format, va_list args) {
-  va_list measuring;
-  va_copy(measuring, args);
-  // The analyzer does not see that va_copy has initialised `measuring`.
+  char short_text[kShortMessage];
+  va_list first;
+  va_copy(first, args);
+  // The analyzer does not see that va_copy has initialised `first`.
   // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
-  const int length = std::vsnprintf(nullptr, 0, format, measuring);
-  va_end(measuring);
+  const int length = std::vsnprintf(short_text, sizeof short_text, format, first);
+  va_end(first);
   if (length < 0) return;
+  if (static_cast<size_t>(length) < sizeof short_text) {
+    LogMessage(short_text, level);
+    return;
+  }
   std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
   if (std::vsnprintf(text.data(), text.size(), format, args) != length) return;
   LogMessage(text.data(), level);

@@ -44,7 +44,7 @@ std::string FormatDateTime() {
   return date + " " + time;
 }
 
-std::string GetTimestampText() {
+const std::string& GetTimestampText() {
   LogState& state = ProcessLogState();
   const ULONGLONG tick = GetTickCount64();
   if (tick != state.stored_tick || state.timestamp_text.empty()) {
@@ -54,7 +54,7 @@ std::string GetTimestampText() {
   return state.timestamp_text;
 }
 
-std::string GetThreadIdText() {
+const std::string& GetThreadIdText() {
   LogState& state = ProcessLogState();
   const std::uint64_t thread_id = GetCurrentThreadId();
   if (thread_id != state.stored_thread_id) {

@@ -16,10 +16,11 @@ std::string FormatTime();
 std::string FormatDateTime();
 
 // "[ date time ]". Formatted afresh only when the tick count has changed since the last
-// call; otherwise the same text again, milliseconds included.
-std::string GetTimestampText();
+// call; otherwise the same text again, milliseconds included. Valid until the next call.
+const std::string& GetTimestampText();
 
 // "[ thread id ]" of the calling thread, formatted afresh only when the thread changes.
-std::string GetThreadIdText();
+// Valid until the next call.
+const std::string& GetThreadIdText();
 
 #endif  // HVPREREQ_LOG_LOG_TIME_H_

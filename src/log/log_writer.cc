@@ -6,16 +6,16 @@
 
 namespace {
 
-// The bytes of `line` and its line end as a text-mode file stores them: each line feed,
-// also one inside a message, becomes a carriage return and a line feed.
-std::string AsStoredText(const std::string& line) {
-  std::string stored;
-  stored.reserve(line.size() + 2);
-  for (char c : line) {
-    if (c == '\n') stored += '\r';
-    stored += c;
+// Lines end in a carriage return and a line feed, as in a text-mode file.
+constexpr char kLineEnd[] = "\r\n";
+
+// Appends `text` to `line` as a text-mode file stores it: each line feed, also one inside a
+// message, becomes a carriage return and a line feed.
+void AppendStoredText(const std::string& text, std::string& line) {
+  for (char c : text) {
+    if (c == '\n') line += '\r';
+    line += c;
   }
-  return stored + "\r\n";
 }
 
 }  // namespace
@@ -38,11 +38,21 @@ void LogWriter::WriteLine(const std::string& level, const std::string& message) 
   }
   // The whole line in one write, so that it reaches the file whole among other processes'
   // lines. A line that cannot be written is dropped; the next one is tried all the same.
-  std::string bytes =
-      AsStoredText(GetTimestampText() + GetThreadIdText() + " [ " + level + " ] " + message);
+  const std::string& stamp = GetTimestampText();
+  const std::string& thread = GetThreadIdText();
+  std::string bytes;
+  bytes.reserve(2 * sizeof kLineEnd + stamp.size() + thread.size() + level.size() + message.size() +
+                8);
   // After a write that the disk took only in part, in this process or an earlier one, the
   // line starts on a line of its own instead of finishing the torn one.
-  if (may_end_mid_line_ && LogEndsMidLine(log_path_)) bytes = "\r\n" + bytes;
+  if (may_end_mid_line_ && LogEndsMidLine(log_path_)) bytes += kLineEnd;
+  bytes += stamp;
+  bytes += thread;
+  bytes += " [ ";
+  bytes += level;
+  bytes += " ] ";
+  AppendStoredText(message, bytes);
+  bytes += kLineEnd;
   may_end_mid_line_ = !AppendToLog(file_.get(), bytes);
 }
 

@@ -25,13 +25,16 @@ void LogFormatted(const std::string& level, const char* format, va_list args) {
   const int length = std::vsnprintf(short_text, sizeof short_text, format, first);
   va_end(first);
   if (length < 0) return;
+  // The text runs to its first NUL, as a C string does.
+  std::string& message = ProcessLogState().message_text;
   if (static_cast<size_t>(length) < sizeof short_text) {
-    LogMessage(short_text, level);
-    return;
+    message.assign(short_text);
+  } else {
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    if (std::vsnprintf(text.data(), text.size(), format, args) != length) return;
+    message.assign(text.data());
   }
-  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-  if (std::vsnprintf(text.data(), text.size(), format, args) != length) return;
-  LogMessage(text.data(), level);
+  LogMessage(message, level);
 }
 
 }  // namespace

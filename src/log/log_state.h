@@ -22,6 +22,9 @@ struct LogState {
   std::uint64_t stored_thread_id = ~std::uint64_t{0};  // no thread id has all 64 bits set
   std::string thread_text;
 
+  // The last formatted message; kept so that the next one reuses its memory.
+  std::string message_text;
+
   // Counted lines since the last one on which the log's size was checked, 0 to 499.
   int rotation_counter = 0;
 };

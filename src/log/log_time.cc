@@ -1,6 +1,7 @@
 #include "log/log_time.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 
 #include "log/log_state.h"
@@ -8,11 +9,12 @@
 
 namespace {
 
-// `value` in decimal, with "0" in front until it has `width` digits.
-std::string ZeroPadded(unsigned value, size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return digits;
+// The text of a printf format of numbers; every text made here fits the buffer.
+template <typename... Numbers>
+std::string Formatted(const char* format, Numbers... numbers) {
+  char text[64];
+  const int length = std::snprintf(text, sizeof text, format, numbers...);
+  return length < 0 ? std::string() : std::string(text, static_cast<size_t>(length));
 }
 
 }  // namespace
@@ -24,8 +26,8 @@ std::string FormatDate() {
   // The handler has one thread, so the library's shared result is safe to use.
   // NOLINTNEXTLINE(concurrency-mt-unsafe)
   if (const std::tm* converted = std::localtime(&now)) local = *converted;
-  return std::to_string(local.tm_year + 1900) + "-" + ZeroPadded(local.tm_mon + 1, 2) + "-" +
-         ZeroPadded(local.tm_mday, 2);
+  // The year unpadded, month and day with a "0" in front below 10.
+  return Formatted("%d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 std::string FormatTime() {
@@ -34,8 +36,9 @@ std::string FormatTime() {
   // Should the conversion fail, the line shows the UTC time rather than uninitialised fields.
   SYSTEMTIME local = utc;
   SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-  return ZeroPadded(local.wHour, 2) + ":" + ZeroPadded(local.wMinute, 2) + ":" +
-         ZeroPadded(local.wSecond, 2) + ":" + ZeroPadded(local.wMilliseconds, 3);
+  // Hour, minute and second in two digits, milliseconds in three: HH:MM:SS:mmm.
+  return Formatted("%02u:%02u:%02u:%03u", unsigned{local.wHour}, unsigned{local.wMinute},
+                   unsigned{local.wSecond}, unsigned{local.wMilliseconds});
 }
 
 std::string FormatDateTime() {

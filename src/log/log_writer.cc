@@ -12,10 +12,13 @@ constexpr char kLineEnd[] = "\r\n";
 // Appends `text` to `line` as a text-mode file stores it: each line feed, also one inside a
 // message, becomes a carriage return and a line feed.
 void AppendStoredText(const std::string& text, std::string& line) {
-  for (char c : text) {
-    if (c == '\n') line += '\r';
-    line += c;
+  size_t start = 0;
+  for (size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
+    line.append(text, start, lf - start);
+    line += kLineEnd;
+    start = lf + 1;
   }
+  line.append(text, start);
 }
 
 }  // namespace
@@ -38,22 +41,18 @@ void LogWriter::WriteLine(const std::string& level, const std::string& message) 
   }
   // The whole line in one write, so that it reaches the file whole among other processes'
   // lines. A line that cannot be written is dropped; the next one is tried all the same.
-  const std::string& stamp = GetTimestampText();
-  const std::string& thread = GetThreadIdText();
-  std::string bytes;
-  bytes.reserve(2 * sizeof kLineEnd + stamp.size() + thread.size() + level.size() + message.size() +
-                8);
+  line_.clear();  // keeps the memory of the last line for this one
   // After a write that the disk took only in part, in this process or an earlier one, the
   // line starts on a line of its own instead of finishing the torn one.
-  if (may_end_mid_line_ && LogEndsMidLine(log_path_)) bytes += kLineEnd;
-  bytes += stamp;
-  bytes += thread;
-  bytes += " [ ";
-  bytes += level;
-  bytes += " ] ";
-  AppendStoredText(message, bytes);
-  bytes += kLineEnd;
-  may_end_mid_line_ = !AppendToLog(file_.get(), bytes);
+  if (may_end_mid_line_ && LogEndsMidLine(log_path_)) line_ += kLineEnd;
+  line_ += GetTimestampText();
+  line_ += GetThreadIdText();
+  line_ += " [ ";
+  line_ += level;
+  line_ += " ] ";
+  AppendStoredText(message, line_);
+  line_ += kLineEnd;
+  may_end_mid_line_ = !AppendToLog(file_.get(), line_);
 }
 
 void LogWriter::Close() {

@@ -35,6 +35,8 @@ class LogWriter {
   // Whether the file may end in the middle of a line: after each open, and after a write
   // that failed.
   bool may_end_mid_line_ = true;
+  // The bytes of the last line; kept so that the next one reuses their memory.
+  std::string line_;
 };
 
 #endif  // HVPREREQ_LOG_LOG_WRITER_H_

@@ -121,6 +121,7 @@ BENCHMARK(BM_PlainCopies)->Unit(benchmark::kMillisecond);
 // Keeps each benchmark's real time per iteration, to print the ratios after the table.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(OO_None) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     // A single run, or the median of repetitions.

@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 ensure_root "$@"
-PACKAGES="$PACKAGES libbenchmark-dev time g++-mingw-w64-x86-64"
+PACKAGES="$PACKAGES time g++-mingw-w64-x86-64"
 ensure_dependencies
 pairs=${PAIRS:-20}
 

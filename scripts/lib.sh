@@ -10,7 +10,7 @@ ensure_root() {
 }
 
 PACKAGES="cmake make g++ libgtest-dev libgmock-dev g++-mingw-w64-i686 wine wine32:i386 wine64
-  util-linux e2fsprogs procps clang libclang-rt-14-dev clang-tidy cppcheck"
+  util-linux e2fsprogs procps clang libclang-rt-14-dev clang-tidy cppcheck libbenchmark-dev"
 
 package_missing() {
   ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"

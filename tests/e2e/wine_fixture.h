@@ -112,9 +112,7 @@ class WineTest : public ::testing::Test {
   void SetUp() override {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     work_ = kDriveC / "e2e" / name;
-    // Tests make files immutable, as a read-only file is to a program that is not root.
-    if (fs::exists(work_))
-      Shell("chattr -R -i " + Quoted(work_.string()), work_.parent_path() / "chattr.out");
+    MakeRemovable();  // should an earlier run have ended before its tear-down
     fs::remove_all(work_);
     fs::create_directories(work_ / "bin");
     for (const fs::path& program :
@@ -126,7 +124,18 @@ class WineTest : public ::testing::Test {
     output_ = work_ / "wine.out";
   }
 
-  void TearDown() override { StopWine(output_); }
+  void TearDown() override {
+    StopWine(output_);
+    MakeRemovable();
+  }
+
+  // Tests make files immutable, as a read-only file is to a program that is not root; this
+  // makes them ordinary again, so that the test's folder can be removed.
+  void MakeRemovable() const {
+    if (fs::exists(work_)) {
+      Shell("chattr -R -i " + Quoted(work_.string()), work_.parent_path() / "chattr.out");
+    }
+  }
 
   // Starts a Wine session whose clocks say the machine has been up for `uptime_seconds`:
   // ends the previous wineserver, so that the next Wine command starts one inside the new

@@ -11,9 +11,8 @@ constexpr DWORD kWaitMilliseconds = 5000;
 
 }  // namespace
 
-LogFileLock::LogFileLock() : mutex_(CreateMutexA(nullptr, FALSE, kMutexName)) {
-  usable_ = mutex_.valid();
-}
+LogFileLock::LogFileLock()
+    : mutex_(CreateMutexA(nullptr, FALSE, kMutexName)), usable_(mutex_.valid()) {}
 
 bool LogFileLock::Acquire() {
   if (!usable_) return false;

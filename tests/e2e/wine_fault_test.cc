@@ -72,10 +72,7 @@ TEST_F(FullDiskTest, RunDecidesAsUsualAndTheNextRunWritesWholeLines) {
   fs::create_directories(log.parent_path());
   // Earlier lines filling all but 96 bytes of the log's last block: room for the opening
   // banner and the start of the next line, so that the disk fills in the middle of a line.
-  std::string earlier;
-  while (earlier.size() < 4000) earlier += kEarlierLines;
-  earlier = earlier.substr(0, 4000 - 4000 % kEarlierLines.size());
-  earlier += std::string(4000 - earlier.size() - 2, '-') + "\r\n";
+  const std::string earlier = EarlierLog(4000);
   std::ofstream(log, std::ios::binary) << earlier;
   FillDisk();
   StartStandIn("apps", "chrome.exe");
@@ -107,9 +104,7 @@ class UnwritableLogTest : public WineTest, public ::testing::WithParamInterface<
 
 TEST_P(UnwritableLogTest, RunGoesOnAndTheLogStaysAsItWas) {
   BootWithUptime(60 * kMinute);
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   const fs::path log = logs / "hvprereqhandler.log";
   std::ofstream(log, std::ios::binary) << kEarlierLines;
   const std::string held = GetParam().arrange(log);
@@ -152,9 +147,7 @@ class StuckGenerationTest : public WineTest, public ::testing::WithParamInterfac
 
 TEST_P(StuckGenerationTest, LogAtTheLimitKeepsItsLines) {
   BootWithUptime(60 * kMinute);
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   const std::string full(kRotationLimit, 'x');
   std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << full;
   const fs::path generation = logs / "hvprereqhandler1.log";
@@ -181,9 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, StuckGenerationTest, ::testing::Values("ReadOnl
 TEST_F(WineTest, HandlerEndedDuringThePauseLeavesEveryEarlierLine) {
   BootWithUptime(3 * 60 * kMinute);
   SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:32");
-  fs::create_directories(work_ / "agent" / "logs");
-  SetInstallDir(WindowsPath(work_ / "agent"));
-  const fs::path log = work_ / "agent" / "logs" / "hvprereqhandler.log";
+  const fs::path log = UseAgentWithLogs() / "hvprereqhandler.log";
 
   // services.exe cannot be ended, so the handler pauses for 3000 ms before it looks again.
   Shell(HandlerCommand({"-e", "services.exe"}) + " &", output_);

@@ -38,7 +38,17 @@ inline const char kLinePattern[] =
     R"(\[ [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}:[0-9]{3} \]\[ [0-9]+ \] )"
     R"(\[ (INFO|ERROR) \] .+)";
 inline constexpr size_t kRotationLimit = 3145728;  // bytes
-inline constexpr long kNoExitCode = -1;            // the program still runs, or never ran
+// The log of earlier runs, exactly `size` bytes (at least 2): whole lines, the last of them
+// padded with dashes.
+inline std::string EarlierLog(size_t size) {
+  const std::string line =
+      "[ 2024-01-01 00:00:00:000 ][ 1 ] [ INFO ] operation : Main; an earlier run\r\n";
+  std::string log;
+  while (log.size() + line.size() + 2 <= size) log += line;
+  return log + std::string(size - log.size() - 2, '-') + "\r\n";
+}
+
+inline constexpr long kNoExitCode = -1;  // the program still runs, or never ran
 
 inline std::string Quoted(const std::string& text) {
   std::string quoted = "'";
@@ -170,6 +180,15 @@ class WineTest : public ::testing::Test {
   // Points HVAgentInstallDir (32-bit view) at `windows_dir`.
   void SetInstallDir(const std::string& windows_dir) {
     SetRegistry(kAgentKey, "HVAgentInstallDir", "REG_SZ", windows_dir, "/reg:32");
+  }
+
+  // An agent installed in the test's folder "agent", with its logs folder; returns that
+  // folder.
+  fs::path UseAgentWithLogs() {
+    const fs::path logs = work_ / "agent" / "logs";
+    fs::create_directories(logs);
+    SetInstallDir(WindowsPath(work_ / "agent"));
+    return logs;
   }
 
   // Starts a copy of the stand-in named `image_name` in the folder `folder` of the test, and

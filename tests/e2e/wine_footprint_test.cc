@@ -49,9 +49,7 @@ class FootprintTest : public WineTest {
 TEST_F(FootprintTest, RunEndsOnlyWhatItIsAskedToAndLeavesOnlyItsLog) {
   BootWithUptime(3 * 60 * kMinute);
   SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:32");
-  const fs::path log = work_ / "agent" / "logs" / "hvprereqhandler.log";
-  fs::create_directories(log.parent_path());
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path log = UseAgentWithLogs() / "hvprereqhandler.log";
   StartStandIn("apps", "chrome.exe");
   StartStandIn("apps", "caf\xc3\xa9.exe");  // café.exe
   StartStandIn("apps", "svchost.exe");

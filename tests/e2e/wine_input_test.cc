@@ -69,8 +69,7 @@ TEST_F(WineTest, VeryLargeValuesChangeNothing) {
 TEST_F(WineTest, LongOddAndHostileCommandLinesAreTakenAsNames) {
   BootWithUptime(3 * 60 * kMinute);
   SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:32");
-  fs::create_directories(work_ / "agent" / "logs");
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   // A printf directive and a byte above 127 (é in the ANSI code page) in running names.
   const std::string percent = "100%s%n%x.exe";
   const std::string accented_utf8 = "caf\xc3\xa9.exe";
@@ -89,7 +88,7 @@ TEST_F(WineTest, LongOddAndHostileCommandLinesAreTakenAsNames) {
   EXPECT_EQ(ExitCodeOf("apps", percent), 1);
   EXPECT_EQ(ExitCodeOf("apps", accented_utf8), 1);
   EXPECT_THAT(
-      CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+      CheckedMessages(logs / "hvprereqhandler.log"),
       ElementsAre(Running(percent), Running(accented_ansi), Found(percent + ", " + accented_ansi),
                   kAlwaysKill, kKilledAll, kNothingLeft));
 }

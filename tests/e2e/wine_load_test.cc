@@ -73,9 +73,7 @@ class WineLoadTest : public WineTest, public ::testing::WithParamInterface<int> 
 TEST_P(WineLoadTest, RunsAtOnceOnOneLogKeepEveryLineWholeAndInOrder) {
   const int runs = GetParam();
   BootWithUptime(60 * kMinute);  // past the startup window: the stand-ins stay
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   StartStandIns("apps", kLoadStandIns);
 
   EXPECT_THAT(RunHandlersAtOnce(runs), ::testing::Each(20001 & 0xFF));
@@ -88,22 +86,11 @@ TEST_P(WineLoadTest, RunsAtOnceOnOneLogKeepEveryLineWholeAndInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, WineLoadTest, ::testing::Values(8, 32));
 
-// The log of earlier runs: whole lines and a tail of dashes, exactly `size` bytes.
-std::string OldLog(size_t size) {
-  const std::string line =
-      "[ 2024-01-01 00:00:00:000 ][ 1 ] [ INFO ] operation : Main; an earlier run\r\n";
-  std::string log;
-  while (log.size() + line.size() <= size) log += line;
-  return log + std::string(size - log.size(), '-');
-}
-
 TEST_F(WineTest, RunsAtOnceOnAFullLogRotateItOnceAndLoseNoLine) {
   constexpr int kRuns = 8;
   BootWithUptime(60 * kMinute);
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
-  const std::string old_log = OldLog(kRotationLimit);
+  const fs::path logs = UseAgentWithLogs();
+  const std::string old_log = EarlierLog(kRotationLimit);
   std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << old_log;
   StartStandIns("apps", kLoadStandIns);
 

@@ -39,28 +39,26 @@ TEST_F(WineTest, SettingsOnlyIn64BitViewDoNotCountAndTheThresholdShortensTheWind
   BootWithUptime(10 * kMinute);  // inside the default window of 15 minutes
   SetRegistry(kPatchKey, "alwaysKillApps", "REG_DWORD", "1", "/reg:64");
   SetRegistry(kInternalSettingsKey, "startupThreshold", "REG_DWORD", "5", "/reg:32");
-  fs::create_directories(work_ / "agent" / "logs");
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   StartStandIn("apps", "chrome.exe");
 
   EXPECT_EQ(RunHandler(), 20001);
 
   EXPECT_EQ(ExitCodeOf("apps", "chrome.exe", 5), kNoExitCode);  // still running
-  EXPECT_THAT(CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+  EXPECT_THAT(CheckedMessages(logs / "hvprereqhandler.log"),
               ElementsAre(Running("chrome.exe"), Found("chrome.exe"), kCannotKill));
 }
 
 TEST_F(WineTest, StartupWindowPermitsEndingAStandInOfAnyCase) {
   BootWithUptime(10 * kMinute);
-  fs::create_directories(work_ / "agent" / "logs");
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   StartStandIn("apps", "CHROME.EXE");
 
   EXPECT_EQ(RunHandler({"-E", "CHROME.EXE"}), 0);
 
   EXPECT_EQ(ExitCodeOf("apps", "CHROME.EXE"), 1);
   EXPECT_THAT(
-      CheckedMessages(work_ / "agent" / "logs" / "hvprereqhandler.log"),
+      CheckedMessages(logs / "hvprereqhandler.log"),
       ElementsAre(Running("CHROME.EXE"), Running("chrome.exe"), Found("CHROME.EXE, chrome.exe"),
                   kStartupCycle, kKilledAll, kNothingLeft));
 }
@@ -90,9 +88,7 @@ TEST_F(WineTest, MissingLogsFolderLeavesNothingBehind) {
 
 TEST_F(WineTest, LogAtTheLimitIsCopiedDownAndEmptied) {
   BootWithUptime(60 * kMinute);
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   const std::string full(kRotationLimit, 'x');
   std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << full;
   std::ofstream(logs / "hvprereqhandler1.log", std::ios::binary) << "generation 1";
@@ -110,9 +106,7 @@ TEST_F(WineTest, LogAtTheLimitIsCopiedDownAndEmptied) {
 
 TEST_F(WineTest, LogBelowTheLimitIsAppendedTo) {
   BootWithUptime(60 * kMinute);
-  const fs::path logs = work_ / "agent" / "logs";
-  fs::create_directories(logs);
-  SetInstallDir(WindowsPath(work_ / "agent"));
+  const fs::path logs = UseAgentWithLogs();
   const std::string almost_full(kRotationLimit - 1, 'x');
   std::ofstream(logs / "hvprereqhandler.log", std::ios::binary) << almost_full;
 

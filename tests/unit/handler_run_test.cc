@@ -182,8 +182,7 @@ TEST_F(HandlerRunTest, TerminationFaultsGiveTheirMessagesAndTheSecondLookDecides
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fake::Reset();
-    ProcessLogState() = LogState();
+    StartNewProcess();
     std::filesystem::remove_all("agent");
     UseInstallDir("agent");
     AlwaysKill();

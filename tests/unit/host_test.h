@@ -23,8 +23,7 @@ class HostTest : public ::testing::Test {
   using View = fake::RegistryView;
 
   void SetUp() override {
-    fake::Reset();
-    ProcessLogState() = LogState();
+    StartNewProcess();
     original_dir_ = std::filesystem::current_path();
     scratch_ = std::filesystem::temp_directory_path() /
                ("hvprereq-" + std::to_string(::getpid()) + "-" +
@@ -42,6 +41,13 @@ class HostTest : public ::testing::Test {
   }
 
   fake::System& system() { return fake::TheSystem(); }
+
+  // As if the handler started again on a fresh machine: the log's process-wide state is
+  // gone (its writer closing what it held) and the system is new.
+  static void StartNewProcess() {
+    ProcessLogState() = LogState();
+    fake::Reset();
+  }
 
   // The handles still open once the log has been closed and its writer destroyed, as at
   // process exit: the writer keeps the log and its lock open between lines.

@@ -175,8 +175,7 @@ TEST_F(LogWriterTest, LinesAreWrittenWhenTheLockCannotBeHad) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove(kLogFile);
-    fake::Reset();
-    ProcessLogState() = LogState();
+    StartNewProcess();
     UseInstallDir("agent");
     c.arrange(system());
     LogInfo("one");
